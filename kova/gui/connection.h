@@ -1,0 +1,28 @@
+// The X connections of the process. Every toolkit X call uses the display
+// in use: the host's connection `dp` once a host has handed one over at
+// editor open, else the plug-in's own connection `dps` opened at load.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <atomic>
+
+// The plug-in's own connection: opened at library load, closed at unload.
+extern std::atomic<Display*> dps;
+// The host's connection: set once, by the first editor open that passes one.
+extern std::atomic<Display*> dp;
+
+namespace kova::gui {
+
+inline Display* GetDisplay()
+{
+    Display* host = dp.load(std::memory_order_acquire);
+    return host ? host : dps.load(std::memory_order_acquire);
+}
+
+// Opens `dps` from "DISPLAY" (":0.0" when unset). On failure writes
+// "Error: XOpenDisplay failed.\n" to standard error and leaves it null.
+void OpenOwnDisplay();
+// Closes `dps` if it is open.
+void CloseOwnDisplay();
+
+}  // namespace kova::gui

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Runs every test of one built architecture: the tests that need no X
+# server with DISPLAY unset, the GUI tests under a private Xvfb.
+set -euo pipefail
+arch=${1:?usage: test.sh x86_64|i386|tsan}
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root/build/$arch"
+echo "== $arch: tests without X"
+env -u DISPLAY ctest --output-on-failure -LE gui
+if [ "$arch" != tsan ] && ctest -N -L gui | grep -q 'Total Tests: [1-9]'; then
+  echo "== $arch: GUI tests under Xvfb"
+  "$root/scripts/with-xvfb.sh" ctest --output-on-failure -L gui
+fi
+if [ -x ./tessaro-bench ]; then
+  echo "== $arch: benchmarks build and run one iteration"
+  ./tessaro-bench --benchmark_min_time=0 >/dev/null
+fi
