@@ -6,7 +6,14 @@ arch=${1:?usage: test.sh x86_64|i386|tsan}
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root/build/$arch"
 echo "== $arch: tests without X"
-env -u DISPLAY ctest --output-on-failure -LE gui
+if [ "$arch" = tsan ]; then
+  # ThreadSanitizer needs a predictable address layout on kernels with
+  # large mmap randomisation.
+  env -u DISPLAY TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+    setarch "$(uname -m)" -R ctest --output-on-failure -LE gui
+else
+  env -u DISPLAY ctest --output-on-failure -LE gui
+fi
 if [ "$arch" != tsan ] && ctest -N -L gui | grep -q 'Total Tests: [1-9]'; then
   echo "== $arch: GUI tests under Xvfb"
   "$root/scripts/with-xvfb.sh" ctest --output-on-failure -L gui

@@ -1,0 +1,317 @@
+#pragma once
+
+#include <cstdint>
+
+#include "kova/midi/midievent.h"
+#include "kova/midi/midiqueue.h"
+#include "kova/midi/noteinfo.h"
+
+namespace kova {
+namespace midi {
+
+// The table of sounding notes is a plain array of noteinfo entries plus an
+// occupancy count and an age counter owned by the caller. The operations
+// below admit, refuse or steal for one note-on, end notes and release them.
+//
+// Two ways to call them:
+//  - plain: the table alone; every lookup scans the table in entry order.
+//  - indexed: the same operations with a noteindex kept beside the table;
+//    lookups take constant time. The table stays the source of truth and
+//    both ways produce exactly the same events and the same table.
+
+// Ages reaching this stamp are rescaled so that they stay exact floats.
+constexpr float ageRescaleAt = 32768.0f;
+constexpr float ageRescaleFactor = 1.0f / 32768.0f;
+constexpr int noEntry = -1;
+
+// A stored polyphony may come from a chunk unchecked; a negative one limits
+// like 0 (values above the table size simply never limit).
+inline int polyphonyLimit(int polyphony) { return polyphony < 0 ? 0 : polyphony; }
+
+// Index of the occupied entry with the smallest age; the lowest index wins
+// a tie. noEntry when the table is empty.
+int findOldestNote(const noteinfo* table, int tableSize);
+
+// Index of the occupied entry holding (channel, note), or noEntry.
+int findNote(const noteinfo* table, int tableSize, int channel, int note);
+
+// Index of the first empty entry, or noEntry.
+int findEmptyEntry(const noteinfo* table, int tableSize);
+
+// Empties every entry as at construction (age -1.0).
+void clearNotes(noteinfo* table, int tableSize);
+
+// Constant-time lookups beside a table of at most 128 entries: the entry of
+// each (channel, note), a bitmap of occupied entries for the first empty
+// one, and the occupied entries linked from oldest to newest. Because every
+// stamp is unique and a rescale keeps the order, list order is age order;
+// each rescale re-sorts the list by (age, entry) so that ages which the
+// rescale made equal keep the plain scan's lowest-entry-first tie rule.
+class noteindex {
+public:
+    static constexpr int maxEntries = 128;
+
+    noteindex() { Clear(); }
+
+    // Every entry empty.
+    void Clear();
+    // Rebuilds the index from the table contents (after the table was
+    // changed without it). Allocates nothing.
+    void Rebuild(const noteinfo* table, int tableSize);
+
+    int Find(int channel, int note) const {
+        return entryOf[channel & 0x0F][note & 0x7F];
+    }
+    int FirstEmpty(int tableSize) const;
+    int Oldest() const { return oldest; }
+
+    // Entry just became occupied by (channel, note) with the newest stamp.
+    void Occupy(int entry, int channel, int note);
+    // Entry received the newest stamp.
+    void Touch(int entry);
+    // Entry holding (channel, note) was emptied.
+    void Release(int entry, int channel, int note);
+    // Entry now holds (channel, note) instead of (oldChannel, oldNote),
+    // with the newest stamp.
+    void Replace(int entry, int oldChannel, int oldNote, int channel, int note);
+
+private:
+    void Unlink(int entry);
+    void Append(int entry);
+
+    int8_t entryOf[16][128];
+    uint64_t occupiedBits[2];
+    int8_t older[maxEntries];
+    int8_t newer[maxEntries];
+    int oldest;
+    int newest;
+};
+
+namespace detail {
+
+// Lookups by scanning the table.
+struct scanlookup {
+    const noteinfo* table;
+    int tableSize;
+
+    int Find(int c, int n) const { return findNote(table, tableSize, c, n); }
+    int FirstEmpty() const { return findEmptyEntry(table, tableSize); }
+    int Oldest() const { return findOldestNote(table, tableSize); }
+    void Occupy(int, int, int) {}
+    void Touch(int) {}
+    void Release(int, int, int) {}
+    void Replace(int, int, int, int, int) {}
+    void Rescaled() {}
+};
+
+// Lookups through a noteindex.
+struct indexlookup {
+    const noteinfo* table;
+    int tableSize;
+    noteindex* index;
+
+    int Find(int c, int n) const { return index->Find(c, n); }
+    int FirstEmpty() const { return index->FirstEmpty(tableSize); }
+    int Oldest() const { return index->Oldest(); }
+    void Occupy(int e, int c, int n) { index->Occupy(e, c, n); }
+    void Touch(int e) { index->Touch(e); }
+    void Release(int e, int c, int n) { index->Release(e, c, n); }
+    void Replace(int e, int oc, int on, int c, int n) { index->Replace(e, oc, on, c, n); }
+    void Rescaled() { index->Rebuild(table, tableSize); }
+};
+
+// Gives the entry the next stamp; rescales every age, empty entries
+// included, once the counter reaches the rescale stamp. The newest note
+// then has age 1.0 and all older ones lie below it.
+template <class Lookup>
+void stamp(noteinfo* table, int tableSize, int entry, float& ageCounter, Lookup& lookup) {
+    ageCounter += 1.0f;
+    table[entry].age = ageCounter;
+    if (ageCounter >= ageRescaleAt) {
+        for (int i = 0; i < tableSize; ++i)
+            table[i].age *= ageRescaleFactor;
+        ageCounter = 1.0f;
+        lookup.Rescaled();
+    }
+}
+
+template <int N, class Lookup>
+void endNote(noteinfo* table, int index, midievent& tmpl, midiqueue<N>* out, int* activeCount,
+             Lookup& lookup) {
+    noteinfo& entry = table[index];
+    const int channel = entry.channel;
+    const int note = entry.note;
+    tmpl.SetMessage(0x80 | channel, note, 0);
+    out->push(tmpl);
+    entry.Release();
+    --*activeCount;
+    lookup.Release(index, channel, note);
+}
+
+template <int N, class Lookup>
+void noteOn(midievent& event, midiqueue<N>* out, int polyphony, bool killOldest, noteinfo* table,
+            int* activeCount, float& ageCounter, int tableSize, Lookup& lookup) {
+    const int c = event.Channel();
+    const int n = event.Data1();
+    const int v = event.Data2();
+    const int limit = polyphonyLimit(polyphony);
+
+    // A repeated note-on of a sounding note is always accepted, refreshes
+    // its age and never ends another note.
+    const int sounding = lookup.Find(c, n);
+    if (sounding != noEntry) {
+        table[sounding].velocity = v;
+        lookup.Touch(sounding);
+        stamp(table, tableSize, sounding, ageCounter, lookup);
+        out->push(event);
+        return;
+    }
+
+    if (*activeCount < limit) {
+        const int entry = lookup.FirstEmpty();
+        if (entry == noEntry)
+            return;
+        table[entry].channel = c;
+        table[entry].note = n;
+        table[entry].velocity = v;
+        ++*activeCount;
+        lookup.Occupy(entry, c, n);
+        stamp(table, tableSize, entry, ageCounter, lookup);
+        out->push(event);
+        return;
+    }
+
+    if (!killOldest)
+        return;
+
+    // The limit may have been lowered without ending notes (a loaded chunk):
+    // end the oldest ones first.
+    while (*activeCount > limit) {
+        const int oldest = lookup.Oldest();
+        if (oldest == noEntry)
+            break;
+        endNote(table, oldest, event, out, activeCount, lookup);
+    }
+
+    const int victim = lookup.Oldest();
+    if (victim == noEntry)
+        return; // polyphony 0: nothing may sound
+
+    noteinfo& entry = table[victim];
+    const int oldChannel = entry.channel;
+    const int oldNote = entry.note;
+    event.SetMessage(0x80 | oldChannel, oldNote, 0);
+    out->push(event);
+    entry.channel = c;
+    entry.note = n;
+    entry.velocity = v;
+    lookup.Replace(victim, oldChannel, oldNote, c, n);
+    stamp(table, tableSize, victim, ageCounter, lookup);
+    event.SetMessage(0x90 | c, n, v);
+    out->push(event);
+}
+
+template <int N, class Lookup>
+bool noteOff(midievent& event, midiqueue<N>* out, noteinfo* table, int* activeCount, Lookup& lookup) {
+    const int c = event.Channel();
+    const int n = event.Data1();
+    const int entry = lookup.Find(c, n);
+    if (entry == noEntry)
+        return false;
+    table[entry].Release();
+    --*activeCount;
+    lookup.Release(entry, c, n);
+    event.SetMessage(0x80 | c, n, 0);
+    out->push(event);
+    return true;
+}
+
+} // namespace detail
+
+// Handles one note-on with velocity above 0: admits it into a free entry,
+// drops it, or (with killOldest) ends the oldest note to make room. Pushes
+// the resulting note-offs and the note-on to out, all carrying the fields of
+// event (its deltaFrames in particular), and may rewrite event's midiData.
+// The table is updated even when out is full and drops the events.
+template <int N>
+void midiNoteOnQueueAdvanced(midievent& event, midiqueue<N>* out, int* polyphony, bool killOldest,
+                             noteinfo* table, int* activeCount, float& ageCounter, int tableSize) {
+    detail::scanlookup lookup{table, tableSize};
+    detail::noteOn(event, out, *polyphony, killOldest, table, activeCount, ageCounter, tableSize, lookup);
+}
+
+template <int N>
+void midiNoteOnQueueAdvanced(midievent& event, midiqueue<N>* out, int* polyphony, bool killOldest,
+                             noteinfo* table, int* activeCount, float& ageCounter, int tableSize,
+                             noteindex& index) {
+    detail::indexlookup lookup{table, tableSize, &index};
+    detail::noteOn(event, out, *polyphony, killOldest, table, activeCount, ageCounter, tableSize, lookup);
+}
+
+// Ends the note of entry `index`: writes its note-off (release velocity 0)
+// into tmpl, whose other fields it keeps, pushes it, and empties the entry.
+template <int N>
+void endNote(noteinfo* table, int index, midievent& tmpl, midiqueue<N>* out, int* activeCount) {
+    detail::scanlookup lookup{table, 0};
+    detail::endNote(table, index, tmpl, out, activeCount, lookup);
+}
+
+template <int N>
+void endNote(noteinfo* table, int index, midievent& tmpl, midiqueue<N>* out, int* activeCount,
+             noteindex& noteIndex) {
+    detail::indexlookup lookup{table, 0, &noteIndex};
+    detail::endNote(table, index, tmpl, out, activeCount, lookup);
+}
+
+// Handles a note-off (or a note-on with velocity 0): when the note is
+// sounding, empties its entry and pushes a note-off with release velocity 0
+// at the event's deltaFrames. A note that is not sounding was refused or
+// already ended, and its note-off is swallowed (returns false).
+template <int N>
+bool midiNoteOffQueue(midievent& event, midiqueue<N>* out, noteinfo* table, int* activeCount,
+                      int tableSize) {
+    detail::scanlookup lookup{table, tableSize};
+    return detail::noteOff(event, out, table, activeCount, lookup);
+}
+
+template <int N>
+bool midiNoteOffQueue(midievent& event, midiqueue<N>* out, noteinfo* table, int* activeCount,
+                      int tableSize, noteindex& index) {
+    detail::indexlookup lookup{table, tableSize, &index};
+    return detail::noteOff(event, out, table, activeCount, lookup);
+}
+
+// Ends the oldest notes, with fresh note-offs at deltaFrames 0, until at
+// most polyphonyLimit(polyphony) notes sound. Returns the number ended.
+template <int N>
+int endNotesAbove(int polyphony, midiqueue<N>* out, noteinfo* table, int* activeCount, int tableSize) {
+    const int limit = polyphonyLimit(polyphony);
+    int ended = 0;
+    midievent fresh;
+    while (*activeCount > limit) {
+        const int oldest = findOldestNote(table, tableSize);
+        if (oldest == noEntry)
+            break;
+        endNote(table, oldest, fresh, out, activeCount);
+        ++ended;
+    }
+    return ended;
+}
+
+template <int N>
+int endNotesAbove(int polyphony, midiqueue<N>* out, noteinfo* table, int* activeCount, noteindex& index) {
+    const int limit = polyphonyLimit(polyphony);
+    int ended = 0;
+    midievent fresh;
+    while (*activeCount > limit) {
+        const int oldest = index.Oldest();
+        if (oldest == noEntry)
+            break;
+        endNote(table, oldest, fresh, out, activeCount, index);
+        ++ended;
+    }
+    return ended;
+}
+
+} // namespace midi
+} // namespace kova

@@ -1,0 +1,64 @@
+// The 32 programs of the engine. One program is a fixed 96-byte record; the
+// records lie back to back and the same bytes are the in-memory settings,
+// the program chunk (one record) and the bank chunk (all 32). There is no
+// header: the format version is implied by the size, and a longer chunk is
+// taken as written by a newer version.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "plugin/identity.h"
+
+// Integers little-endian, as the chunks store them.
+struct VSTPluginProgram {
+    int32_t reserved0;         // written as 0, never read
+    char name[48];             // NUL-terminated, at most 47 characters
+    int32_t polyCC;            // remote controllers: 0 off, else controller + 1
+    int32_t killCC;
+    int32_t panicCC;
+    int32_t reserved1[5];
+    int32_t polyphony;         // 0-127 when set as a parameter; a chunk may hold anything
+    uint8_t kill;              // 0/1: end the oldest note when the limit is reached
+    uint8_t midiThrough;       // 0/1: pass messages other than notes
+    uint8_t presetSwitching;   // 0/1: program changes select programs
+    uint8_t reserved2[5];
+};
+
+static_assert(sizeof(VSTPluginProgram) == 96, "a program record is 96 bytes");
+static_assert(offsetof(VSTPluginProgram, name) == 4, "program record layout");
+static_assert(offsetof(VSTPluginProgram, polyCC) == 52, "program record layout");
+static_assert(offsetof(VSTPluginProgram, polyphony) == 84, "program record layout");
+static_assert(offsetof(VSTPluginProgram, kill) == 88, "program record layout");
+
+class VSTPluginProgramBank {
+public:
+    static constexpr int kPrograms = tessaro::kNumPrograms;
+    static constexpr int kProgramSize = static_cast<int>(sizeof(VSTPluginProgram));
+    static constexpr int kBankSize = kPrograms * kProgramSize;
+    static constexpr int kNameSize = 48;
+
+    // Every program as new: "01 - empty preset" ... "32 - empty preset",
+    // polyphony 16, options and controllers off.
+    VSTPluginProgramBank();
+
+    // Loads one program chunk into record `index`. Shorter than a record:
+    // refused (0), nothing changes. Longer: the first record's worth is
+    // loaded (1) and the user is told that some settings were lost - at
+    // once, or, when `newerVersion` is given, by the caller through
+    // ShowNewerVersionMessage (so that no dialog opens under a lock).
+    int readProgram(const void* data, long size, int index, bool* newerVersion = nullptr);
+    // The same for a bank chunk of all 32 records.
+    int readBank(const void* data, long size, bool* newerVersion = nullptr);
+
+    // "Failed to load bank|program\n(Reason: Saved with newer version ...",
+    // titled with the product name.
+    static void ShowNewerVersionMessage(bool bank);
+    // The message text; returns `text`.
+    static const char* NewerVersionMessage(bool bank, char* text, size_t size);
+
+    VSTPluginProgram programs[kPrograms];
+};
+
+static_assert(sizeof(VSTPluginProgramBank) == VSTPluginProgramBank::kBankSize,
+              "the bank chunk is the records back to back");
