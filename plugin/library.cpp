@@ -2,8 +2,10 @@
 
 #include "kova/gui/connection.h"
 #include "kova/gui/context/staticdata.h"
+#include "kova/gui/eventproctrampoline.h"
 #include "kova/gui/info.h"
 #include "kova/system/systemdata.h"
+#include "kova/threading/shutdown.h"
 #include "plugin/identity.h"
 #include "plugin/plugineditor.h"
 #include "plugin/vstplugin.h"
@@ -23,6 +25,8 @@ void TessaroLibraryLoad()
 
 void TessaroLibraryUnload()
 {
+    // No toolkit thread may run plug-in code once the object is unmapped.
+    kova::threading::ShutdownThreads();
     if (statdata) {
         statdata->DestroyLists();
         delete statdata;
@@ -31,6 +35,8 @@ void TessaroLibraryUnload()
     delete sd;
     sd = nullptr;
     kova::gui::CloseOwnDisplay();
+    // Every window is gone by now; nothing can call through the trampoline.
+    kova::gui::ReleaseEventProcTrampoline();
 }
 
 void TessaroFailureMessage(int status, const char* hostName, char* out, int size)

@@ -1,0 +1,77 @@
+#include "kova/gui/eventpump.h"
+
+#include <X11/Xlib.h>
+#include <mutex>
+#include <poll.h>
+
+#include "kova/gui/connection.h"
+#include "kova/gui/control.h"
+#include "kova/threading/thread.h"
+
+namespace kova::gui {
+
+namespace {
+
+std::mutex pumpMutex;
+kova::threading::SThread* pump = nullptr;
+
+void* PumpLoop(void* arg)
+{
+    Display* display = static_cast<Display*>(arg);
+    const int fd = ConnectionNumber(display);
+    while (!kova::threading::SThread::StopRequested()) {
+        while (XPending(display) > 0) {
+            XEvent ev;
+            XNextEvent(display, &ev);
+            SControl::eventProc(&ev);
+            if (kova::threading::SThread::StopRequested())
+                return nullptr;
+        }
+        // Another thread's round trip may queue events without waking the
+        // poll, so the wait is short.
+        pollfd p{fd, POLLIN, 0};
+        poll(&p, 1, 10);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+bool StartEventPump()
+{
+    std::lock_guard<std::mutex> lock(pumpMutex);
+    if (pump)
+        return true;
+    Display* display = dps.load();
+    if (!display)
+        return false;
+    auto* t = new kova::threading::SThread(2);
+    if (t->Start(&PumpLoop, display) != 0) {
+        delete t;
+        return false;
+    }
+    pump = t;
+    return true;
+}
+
+void StopEventPump()
+{
+    kova::threading::SThread* t;
+    {
+        std::lock_guard<std::mutex> lock(pumpMutex);
+        t = pump;
+        pump = nullptr;
+    }
+    if (t) {
+        t->Cancel();
+        delete t;
+    }
+}
+
+bool EventPumpRunning()
+{
+    std::lock_guard<std::mutex> lock(pumpMutex);
+    return pump != nullptr;
+}
+
+}  // namespace kova::gui
