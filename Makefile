@@ -1,7 +1,7 @@
 # Quick start: `make demo` and `make test` (both install what is missing).
 ARCHS := x86_64 i386
 
-.PHONY: all setup build demo test bench clean
+.PHONY: all setup build demo test test-hosts bench clean
 
 all: build
 
@@ -18,6 +18,11 @@ test: build
 	@bash scripts/build.sh tsan
 	@for a in $(ARCHS) tsan; do bash scripts/test.sh $$a || exit 1; done
 	@echo "make test: all tests passed on $(ARCHS) and under ThreadSanitizer"
+
+# The editor in a real host (Ardour under Xvfb); needs the ardour package.
+test-hosts: build
+	@bash scripts/setup.sh --hosts
+	@bash scripts/test-hosts.sh
 
 bench: build
 	@for a in $(ARCHS); do echo "== $$a"; ./build/$$a/tessaro-bench || exit 1; done

@@ -27,6 +27,7 @@ void TessaroLibraryUnload()
 {
     // No toolkit thread may run plug-in code once the object is unmapped.
     kova::threading::ShutdownThreads();
+    kova::gui::CloseInfo();
     if (statdata) {
         statdata->DestroyLists();
         delete statdata;

@@ -1,8 +1,16 @@
 #include "plugin/plugineditor.h"
 
+#include "kova/data/datastring.h"
+#include "kova/gui/connection.h"
+#include "kova/gui/control.h"
+#include "kova/gui/cursor.h"
+#include "kova/gui/dispatchguard.h"
+#include "kova/gui/eventpump.h"
 #include "kova/gui/globals.h"
 #include "plugin/identity.h"
+#include "plugin/pluginpanel.h"
 #include "plugin/splugin.h"
+#include "plugin/vstplugin.h"
 
 #include <X11/Xlib.h>
 #include <cstring>
@@ -39,6 +47,14 @@ SPluginEditor::~SPluginEditor()
 {
     if (isOpen)
         close();
+    delete cursor;
+    cursor = nullptr;
+    // The event pump may be dispatching to these windows on its thread.
+    kova::gui::SDispatchGuard guard;
+    delete panel;
+    panel = nullptr;
+    delete holder;
+    holder = nullptr;
 }
 
 int SPluginEditor::IdentifyHost(const char* product, VstInt32 vendorVersion, int& status)
@@ -68,16 +84,75 @@ void SPluginEditor::GetHostApp(int& status)
     hostCode = IdentifyHost(product, version, status);
 }
 
+void SPluginEditor::CreateWindows()
+{
+    using kova::data::datastring;
+    datastring<32, char> holderTitle(64, "%s (%i)", tessaro::kProductName, globals->random.Integer());
+    holder = new kova::gui::SControl(globals, nullptr, (unsigned)globals->TakeId(), holderTitle.c_str(), 0, 0, 0,
+                                     tessaro::kEditorWidth, tessaro::kEditorHeight, 0, false);
+    holder->SetSize(tessaro::kEditorWidth, tessaro::kEditorHeight);
+    holderWindow = holder->GetWindow();
+
+    datastring<32, char> panelTitle(64, "%s (%i)", tessaro::kProductName, globals->random.Integer());
+    // Made inside the holder and then reparented: hosts serve the events of
+    // a window that arrives in their window by reparenting.
+    panel = new SPluginPanel(globals, nullptr, (unsigned)globals->TakeId(), panelTitle.c_str(), 0x80001, 0, 0,
+                             tessaro::kEditorWidth, tessaro::kEditorHeight, (int)holderWindow, false);
+    panel->SetEditor(this, static_cast<VSTPlugin*>(plugin));
+    panel->LoadControls();
+}
+
 VstInt32 SPluginEditor::open(void* parent)
 {
+    if (isOpen)
+        close();
     systemWindow = parent;
-    globals->hostWindow = (Window)(uintptr_t)parent;
+    parentWindow = (unsigned long)(uintptr_t)parent;
+    globals->hostWindow = (Window)parentWindow;
+    if (plugin->effectName) {
+        globals->pluginName.Clear(false);
+        globals->pluginName.Append(plugin->effectName->c_str());
+    }
+    if (plugin->pluginDirectory) {
+        globals->pluginDirectory.Clear(false);
+        globals->pluginDirectory.Append(plugin->pluginDirectory->c_str());
+    }
+
     SetSize(tessaro::kEditorWidth, tessaro::kEditorHeight);
+    {
+        // The toolkit's pump may be dispatching to the panel meanwhile.
+        kova::gui::SDispatchGuard guard;
+        if (!holder)
+            CreateWindows();
+        panel->Reparent((int)parentWindow);
+        // Reparenting keeps the position; the panel fills the host's window.
+        panel->SetPosition(0, 0);
+    }
+
+    cursor = new kova::gui::SCursor();
+    cursor->SetWindow((Window)parentWindow);
+    cursor->CreateDefault();
+    globals->cursor = cursor;
+
+    panel->Show();
+    globals->NextId();
+
+    // No host has handed over its display: the windows are on the plug-in's
+    // own connection, which nothing but the toolkit's pump reads.
+    if (!dp.load())
+        kova::gui::StartEventPump();
+
+    idleFunction = &SPluginEditor::idlestatic;
+    panel->CreateIdleTimer(22, false);
+    panel->CreateIdleFunction(&idleFunction, this);
+
     plugin->pluginLock.Lock();
     plugin->editorClosed = false;
     plugin->pluginLock.Unlock();
     isOpen = true;
     postUpdate();
+    if (Display* d = kova::gui::GetDisplay())
+        XFlush(d);
     return 1;
 }
 
@@ -87,8 +162,26 @@ void SPluginEditor::close()
     plugin->editorClosed = true;
     plugin->pluginLock.Unlock();
     isOpen = false;
+    if (panel) {
+        // Both wait for an idle call under way: after them no idle call
+        // reaches the panel.
+        panel->DestroyIdleFunction();
+        panel->DestroyIdleTimer();
+    }
+    {
+        // Not while the toolkit's pump dispatches (it uses the cursor).
+        kova::gui::SDispatchGuard guard;
+        if (panel)
+            panel->Reparent((int)holderWindow);
+        globals->cursor = nullptr;
+        delete cursor;
+        cursor = nullptr;
+    }
+    parentWindow = 0;
     globals->hostWindow = 0;
     systemWindow = nullptr;
+    if (Display* d = kova::gui::GetDisplay())
+        XFlush(d);
 }
 
 void SPluginEditor::idle()
@@ -142,7 +235,11 @@ void SPluginEditor::updateAtIndex(long index)
     Refresh(index);
 }
 
-void SPluginEditor::idleslow() {}
+void SPluginEditor::idleslow()
+{
+    if (panel)
+        panel->TimerProc(0);
+}
 
 void SPluginEditor::idlestatic(void* editor)
 {
@@ -156,10 +253,21 @@ int SPluginEditor::SetSize(int width, int height)
     plugin->editorRect.left = 0;
     plugin->editorRect.bottom = (int16_t)height;
     plugin->editorRect.right = (int16_t)width;
-    return plugin->sizeWindow(width, height) ? 1 : 0;
+    char sizeWindow[] = "sizeWindow";
+    if (!plugin->canHostDo(sizeWindow) && parentWindow) {
+        if (Display* d = kova::gui::GetDisplay())
+            XResizeWindow(d, (Window)parentWindow, (unsigned)width, (unsigned)height);
+    }
+    const int result = plugin->sizeWindow(width, height) ? 1 : 0;
+    if (panel) {
+        panel->SetSize(width, height);
+        return 1;
+    }
+    return result;
 }
 
 void SPluginEditor::Refresh(long index)
 {
-    (void)index;
+    if (panel)
+        panel->RefreshControls(index);
 }

@@ -18,6 +18,11 @@ amd64=(build-essential cmake g++-multilib pkg-config
 i386=(libx11-dev:i386 libxext-dev:i386 libxinerama-dev:i386 libxpm-dev:i386 libxmu-dev:i386
       libgtest-dev:i386 libgmock-dev:i386 libbenchmark-dev:i386)
 
+# `setup.sh --hosts` also installs the real host used by `make test-hosts`.
+if [ "${1:-}" = "--hosts" ]; then
+  amd64+=(ardour)
+fi
+
 missing=()
 for p in "${amd64[@]}" "${i386[@]}"; do
   st=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
@@ -35,5 +40,6 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
 fi
 apt-get update -qq
-apt-get install -y -qq --no-remove --no-install-recommends "${missing[@]}"
+apt-get install -y -qq --no-remove --no-install-recommends "${missing[@]}" >/tmp/tessaro-setup.log 2>&1 ||
+  { cat /tmp/tessaro-setup.log >&2; echo "setup: apt-get install failed" >&2; exit 1; }
 echo "setup: installed ${missing[*]}"

@@ -12,6 +12,11 @@ namespace kova::gui {
 
 namespace {
 
+Bool AnyEvent(Display*, XEvent*, XPointer)
+{
+    return True;
+}
+
 std::mutex pumpMutex;
 kova::threading::SThread* pump = nullptr;
 
@@ -20,9 +25,11 @@ void* PumpLoop(void* arg)
     Display* display = static_cast<Display*>(arg);
     const int fd = ConnectionNumber(display);
     while (!kova::threading::SThread::StopRequested()) {
-        while (XPending(display) > 0) {
-            XEvent ev;
-            XNextEvent(display, &ev);
+        // Take events without ever blocking: XPending followed by
+        // XNextEvent would wait forever if another thread of the process
+        // took the pending event in between, and the pump could not stop.
+        XEvent ev;
+        while (XCheckIfEvent(display, &ev, AnyEvent, nullptr)) {
             SControl::eventProc(&ev);
             if (kova::threading::SThread::StopRequested())
                 return nullptr;

@@ -1,0 +1,451 @@
+#include "plugin/pluginpanel.h"
+
+#include <X11/Xlib.h>
+#include <cmath>
+#include <cstring>
+
+#include "kova/gui/button.h"
+#include "kova/gui/connection.h"
+#include "kova/gui/context/bitmap.h"
+#include "kova/gui/context/colour.h"
+#include "kova/gui/context/drawing.h"
+#include "kova/gui/context/memorydevice.h"
+#include "kova/gui/dial.h"
+#include "kova/gui/globals.h"
+#include "kova/gui/imagelabel.h"
+#include "kova/gui/input.h"
+#include "kova/gui/sharedpaint.h"
+#include "kova/gui/tooltip.h"
+#include "kova/images/text_logo.h"
+#include "kova/threading/timer.h"
+#include "plugin/vstplugin.h"
+
+using kova::gui::SCOL;
+using kova::gui::SelectBrush;
+using kova::gui::SelectPen;
+using kova::gui::SelectPenAndBrush;
+using kova::gui::StandardColour;
+using namespace kova::gui::context;
+
+namespace {
+
+constexpr float kPolyScale = 0.007874016f;  // 1 / 127
+constexpr float kCCScale = 0.0078125f;      // 1 / 128
+
+// Nearest integer, halves upward, with the system's small bias.
+int Round(double v)
+{
+    return (int)std::floor(v + 8.326e-17 + 0.5);
+}
+
+constexpr const char* kCreditLine = "MIDI Polyphony Limiter";
+
+}  // namespace
+
+SPluginPanel::SPluginPanel(SGlobals* globals, kova::gui::SControl* owner, unsigned int id, const char* name,
+                           int flags, int x, int y, int width, int height, int parentWindow, bool unused)
+    : SWindow(globals, owner, id, name, flags, x, y, width, height, parentWindow, unused)
+{
+    EnableEventHandler(3);
+    EnableEventHandler(5);
+    EnableEventHandler(9);
+    AddEventListener(this, 9);
+    backgroundBitmap = new SDrawBitmap(nullptr, width, height, false);
+    backgroundDevice = new SDrawMemoryDevice(drawing ? drawing->GetDevice() : nullptr, backgroundBitmap);
+    learnTimer = new kova::threading::STimer(this, globals ? (unsigned)globals->NextId() : 0, 0);
+}
+
+SPluginPanel::~SPluginPanel()
+{
+    // The blink timer's ticks reach this panel: stop them first.
+    delete learnTimer;
+    learnTimer = nullptr;
+    // The controller dials show these texts; they go before the texts do.
+    for (Dial* dial : {polyCCDial, killCCDial, panicCCDial})
+        if (dial)
+            dial->SetValueTexts(nullptr, 0, false);
+    delete[] ccTexts;
+    ccTexts = nullptr;
+    delete backgroundDevice;
+    backgroundDevice = nullptr;
+    delete backgroundBitmap;
+    backgroundBitmap = nullptr;
+}
+
+SPluginPanel::Button* SPluginPanel::MakeButton(const char* name, int x, int y, int w, int h, int flags,
+                                               const char* caption, int type, int onColour, int parentColour,
+                                               const char* tip)
+{
+    auto c = StandardColour;
+    auto* b = new Button(globals, this, (unsigned)globals->NextId() + 1, name, flags, x, y, w, h, (int)window, false);
+    b->SetColours(c(20), c(onColour), c(parentColour), c(0), c(0), c(0), c(0));
+    b->SetLabel(caption, statdata ? statdata->FindFont(8, false, false) : nullptr, 0);
+    b->SetLabelColours(c(0), c(19));
+    b->SetLabelColourActive(c(20));
+    b->SetHoverColours(c(onColour), c(0));
+    b->SetType(type);
+    b->AddEventListener(this, 3);
+    kova::gui::SetTooltip(b, tooltip, tip, kova::gui::SIToolTipAnchor::PlaceBelow);
+    return b;
+}
+
+SPluginPanel::Dial* SPluginPanel::MakeDial(const char* name, int x, int y, int w, int h, int value, int max,
+                                           const char* tip)
+{
+    auto c = StandardColour;
+    auto* d = new Dial(globals, this, globals->NextId() + 1, name, 0x30, x, y, w, h, false, true, (int)window, value,
+                       0, max, value);
+    d->SetColours(c(20), c(20), c(20), c(0), c(0), c(0), c(0));
+    d->SetLabelColours(c(0), c(19));
+    d->SetHoverColours(c(20), c(23));
+    d->SetControlColours(c(20), c(0), c(20), c(20));
+    d->SetLabel("", statdata ? statdata->FindFont(8, false, false) : nullptr, 0);
+    d->SetValueFont(statdata ? statdata->FindFont(8, false, false) : nullptr);
+    d->AddEventListener(this, 5);
+    kova::gui::SetTooltip(d, tooltip, tip, kova::gui::SIToolTipAnchor::PlaceBelow);
+    return d;
+}
+
+void SPluginPanel::LoadControls()
+{
+    auto c = StandardColour;
+    SetColours(c(24), c(24), c(24), c(0), c(0), c(0), c(0));
+
+    tooltip = new kova::gui::SToolTip(this, true);
+    tooltip->SetColours(c(24), c(24), c(24), c(0), c(0), c(0), c(0));
+    tooltip->textColour = c(0);
+    tooltip->firstLineColour = c(2);
+    tooltip->arrowColour = c(4);
+    tooltip->roundShape = true;
+    tooltip->boldSecond = true;
+
+    titleLabel = new kova::gui::SImageLabel(globals, this, globals->NextId() + 1, "(TSRO) Label: Title", 0,
+                                            (Width() - 234) / 2, 12, 234, 30, (int)window);
+    titleLabel->LoadBackground((void*)kova::images::text_logo, 234, 30);
+    titleLabel->AddEventListener(this, 3);
+    titleLabel->Show();
+    Add(titleLabel);
+    titleRect = titleLabel->GetWindowRect();
+
+    killButton = MakeButton("(TSRO) Button: Kill Active Notes", 120, 70, 50, 30, 0x40010, "Kill", 4, 11, 20,
+                            "Option:\nKill Active Notes\n(if polyphony limit reached)");
+    killButton->SetFrameColour(c(24), c(20), SCOL(138, 145, 150));
+    panicButton = MakeButton("(TSRO) Button: Midi Panic", 180, 70, 50, 30, 0x40010, "Panic", 2, 1, 20,
+                             "Action:\nSend Midi Panic");
+    panicButton->SetFrameColour(c(24), SCOL(255, 255, 255), SCOL(138, 145, 150));
+    throughButton = MakeButton("(TSRO) Button: Midi Through", 230, 130, 16, 16, 0, "T", 4, 2, 24,
+                               "Option:\nMidi Through\n(other than notes)");
+    presetButton = MakeButton("(TSRO) Button: Preset Switching", 227, 47, 16, 16, 0, "P", 4, 4, 5,
+                              "Option:\nEnable Preset Switching\n(via Program Changes)");
+    learnPolyButton = MakeButton("(TSRO) Button: Midi Learn (Poly)", 95, 110, 15, 15, 0, "L", 4, 12, 24,
+                                 "Action:\nMidi Learn (Poly)");
+    learnKillButton = MakeButton("(TSRO) Button: Midi Learn (Kill)", 155, 110, 15, 15, 0, "L", 4, 12, 24,
+                                 "Action:\nMidi Learn (Kill)");
+    learnPanicButton = MakeButton("(TSRO) Button: Midi Learn (Panic)", 215, 110, 15, 15, 0, "L", 4, 12, 24,
+                                  "Action:\nMidi Learn (Panic)");
+    for (Button* b : {killButton, panicButton, throughButton, presetButton, learnPolyButton, learnKillButton,
+                      learnPanicButton}) {
+        b->Show();
+        Add(b);
+    }
+
+    polyDial = MakeDial("(TSRO) Control: Polyphony", 60, 70, 50, 30, 16, 127, "Option:\nSet Max Midi Polyphony");
+    SDrawFont* big = statdata ? statdata->FindFont(12, true, false) : nullptr;
+    polyDial->SetLabel("", big, 0);
+    polyDial->SetValueFont(big);
+    polyDial->Show();
+    Add(polyDial);
+
+    activeDisplay = MakeDial("(TSRO) Display: Polyphony", 155, 132, 28, 12, 0, 128,
+                             "Display:\nMidi Polyphony\n(currently active)");
+    activeDisplay->SetColours(c(24), c(24), c(24), c(0), c(0), c(0), c(0));
+    activeDisplay->SetLabelColours(c(23), c(19));
+    activeDisplay->SetHoverColours(c(24), c(24));
+    activeDisplay->SetControlColours(c(24), c(0), c(24), c(24));
+    activeDisplay->SetAcceptsMouse(false);
+    activeDisplay->Show();
+    Add(activeDisplay);
+
+    polyCCDial = MakeDial("(TSRO) Control: Polyphony CC", 65, 110, 22, 15, 0, 128, "Option:\nRemote CC (Polyphony)");
+    killCCDial = MakeDial("(TSRO) Control: Kill CC", 125, 110, 22, 15, 0, 128, "Option:\nRemote CC (Kill)");
+    panicCCDial = MakeDial("(TSRO) Control: Panic CC", 185, 110, 22, 15, 0, 128, "Option:\nRemote CC (Panic)");
+
+    ccTexts = new String[kCCTextCount];
+    ccTexts[0].Append("---");
+    for (int i = 1; i < kCCTextCount; ++i)
+        ccTexts[i].Append(8, "%03d", i - 1);
+    for (Dial* d : {polyCCDial, killCCDial, panicCCDial}) {
+        d->SetValueTexts(ccTexts, kCCTextCount, false);
+        d->UseValueTexts(true);
+        d->SetSpecialColour(0, c(4), true);
+        d->Show();
+        Add(d);
+    }
+
+    controlsLoaded = true;
+    RefreshPanel();
+}
+
+void SPluginPanel::Focussing(bool on)
+{
+    SControl::Focussing(on);
+}
+
+void SPluginPanel::RefreshPanel()
+{
+    backgroundStale = 2;
+    Refresh();
+}
+
+void SPluginPanel::RefreshLabels()
+{
+    int expected = 0;
+    backgroundStale.compare_exchange_strong(expected, 1);
+    Refresh();
+}
+
+void SPluginPanel::PaintBackground(bool whole)
+{
+    if (!drawing || !backgroundDevice)
+        return;
+    auto c = StandardColour;
+    SDrawDevice* windowDevice = drawing->GetDevice();
+    drawing->SetDevice(backgroundDevice);
+    SDrawFont* small = statdata ? statdata->FindFont(7, false, false) : nullptr;
+    SDrawFont* normal = statdata ? statdata->FindFont(8, false, false) : nullptr;
+
+    if (whole) {
+        SControl::Draw(Rect(0, 0, Width(), Height()));
+        drawing->SetFont(small);
+        drawing->SetTextColour(c(0), false);
+        drawing->DrawText("Tessaro 1.04", 18, 15);
+        drawing->SetTextColour(c(23), false);
+        drawing->DrawText(kCreditLine, 112, 15);
+        drawing->DrawText("VST Plugin Technology by Steinberg", 48, 28);
+    }
+
+    SelectPenAndBrush(drawing, c(5));
+    drawing->FillRoundedRect(13, 44, 246, 74, 3, 3);
+    drawing->DrawRoundedRect(13, 44, 246, 74, 3, 3);
+    drawing->SetFont(normal);
+    drawing->SetTextColour(c(0), false);
+    {
+        std::lock_guard<std::mutex> lock(nameMutex);
+        drawing->DrawText(programName, 16, 46);
+    }
+    SelectPenAndBrush(drawing, c(26));
+    drawing->FillRect(13, 64, 246, 129);
+    drawing->DrawRect(13, 64, 246, 129);
+    SelectPenAndBrush(drawing, c(20));
+    drawing->FillRoundedRect(54, 66, 237, 127, 4, 4);
+    drawing->DrawRoundedRect(54, 66, 237, 127, 4, 4);
+    SelectPen(drawing, c(23));
+    drawing->DrawLine(115, 68, 115, 128);
+    drawing->DrawLine(175, 68, 175, 128);
+    drawing->SetFont(small);
+    drawing->SetTextColour(c(23), false);
+    drawing->DrawText("  Poly", 18, 75);
+    drawing->DrawText("Control", 18, 85);
+    drawing->DrawText("  Learn", 18, 110);
+    if (whole)
+        drawing->DrawText("Active Notes: ", 88, 134);
+
+    drawing->SetDevice(windowDevice);
+}
+
+void SPluginPanel::Draw(const Rect&)
+{
+    if (!drawing || !backgroundDevice || !backgroundBitmap)
+        return;
+    const int stale = backgroundStale.exchange(0);
+    if (stale)
+        PaintBackground(stale == 2);
+    drawing->DrawMemory(backgroundDevice, Point(0, 0), Rect(0, 0, Width(), Height()));
+    if (tooltip)
+        tooltip->DrawTiprect(drawing);
+}
+
+bool SPluginPanel::PointerInClient(Point& p)
+{
+    Display* d = kova::gui::GetDisplay();
+    if (!d || !window)
+        return false;
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned int mask = 0;
+    if (!XQueryPointer(d, window, &root, &child, &rootX, &rootY, &x, &y, &mask))
+        return false;
+    p = Point(x, y);
+    return true;
+}
+
+void SPluginPanel::MouseStateChanged(bool* state, int code)
+{
+    SControl::MouseStateChanged(state, code);
+    switch (code) {
+    case 3: case 4: case 5: case 7: case 8: case 9: break;
+    default: return;
+    }
+    Point p;
+    if (!PointerInClient(p))
+        return;
+    if (tooltip && tooltip->indicatorRect.Contains(p)) {
+        tooltip->ToggleTooltips();
+        RefreshRectangle(tooltip->indicatorRect);
+    }
+    if (titleLabel && titleRect.Contains(p))
+        titleLabel->Show();
+}
+
+std::atomic<bool>* SPluginPanel::LearnTarget(kova::gui::SControl* button)
+{
+    if (!effect)
+        return nullptr;
+    if (button == learnPolyButton)
+        return &effect->learnPolyCC;
+    if (button == learnKillButton)
+        return &effect->learnKillCC;
+    if (button == learnPanicButton)
+        return &effect->learnPanicCC;
+    return nullptr;
+}
+
+void SPluginPanel::ParseEvent(kova::gui::SEvent* ev)
+{
+    if (!ev || !controlsLoaded)
+        return;
+    kova::gui::SControl* source = ev->sender;
+    switch (ev->type) {
+    case 3: {
+        if (source == titleLabel) {
+            titleLabel->Hide();
+            return;
+        }
+        if (!effect)
+            return;
+        const int v = ev->value;
+        if (source == killButton) {
+            effect->setParameterAutomated(kParamKill, (float)v);
+        } else if (source == panicButton) {
+            // One press sends the panic once and leaves it off.
+            effect->setParameterAutomated(kParamPanic, 0.0f);
+            effect->setParameterAutomated(kParamPanic, 1.0f);
+            effect->setParameterAutomated(kParamPanic, 0.0f);
+        } else if (source == presetButton) {
+            effect->setParameterAutomated(kParamPresetSwitching, (float)v);
+        } else if (source == throughButton) {
+            effect->setParameterAutomated(kParamMidiThrough, (float)v);
+        } else if (std::atomic<bool>* target = LearnTarget(source)) {
+            if (v == 1) {
+                if (effect->suspended) {
+                    MidiLearn(false, true);
+                    return;
+                }
+                target->store(true);
+                if (!learning)
+                    MidiLearn(true, true);
+            } else {
+                target->store(false);
+                if (!effect->learnPolyCC && !effect->learnKillCC && !effect->learnPanicCC)
+                    MidiLearn(false, true);
+            }
+        }
+        return;
+    }
+    case 5:
+        if (!effect)
+            return;
+        if (source == polyDial)
+            effect->setParameterAutomated(kParamPolyphony, (float)ev->value * kPolyScale);
+        else if (source == polyCCDial)
+            effect->setParameterAutomated(kParamPolyCC, (float)ev->value * kCCScale);
+        else if (source == killCCDial)
+            effect->setParameterAutomated(kParamKillCC, (float)ev->value * kCCScale);
+        else if (source == panicCCDial)
+            effect->setParameterAutomated(kParamPanicCC, (float)ev->value * kCCScale);
+        return;
+    case 9: {
+        if (!learnTimer || ev->value != (int)learnTimer->GetId() || !learning)
+            return;
+        const int colour = StandardColour(blinkPhase ? 4 : 12);
+        for (Button* b : {learnPolyButton, learnKillButton, learnPanicButton}) {
+            std::atomic<bool>* target = LearnTarget(b);
+            if (target && target->load()) {
+                b->SetBackground(colour, true);
+                b->Refresh();
+            }
+        }
+        blinkPhase = !blinkPhase;
+        return;
+    }
+    default:
+        return;
+    }
+}
+
+void SPluginPanel::MidiLearn(bool start, bool resetButtons)
+{
+    std::lock_guard<std::mutex> lock(learnMutex);
+    if (start) {
+        if (learning && learnTimer)
+            learnTimer->Stop();
+        learning = true;
+        blinkPhase = true;
+        if (effect)
+            effect->learnMode = true;
+        if (learnTimer)
+            learnTimer->Start(kLearnBlinkMs);
+        return;
+    }
+    if (learning) {
+        if (learnTimer)
+            learnTimer->Stop();
+        if (effect)
+            effect->learnMode = false;
+        learning = false;
+        blinkPhase = false;
+    }
+    if (!resetButtons)
+        return;
+    for (Button* b : {learnPolyButton, learnKillButton, learnPanicButton}) {
+        if (!b)
+            continue;
+        b->SetBackground(StandardColour(12), true);
+        b->SetValue(0, false);
+        b->Refresh();
+    }
+}
+
+void SPluginPanel::RefreshControls(long index)
+{
+    if (!controlsLoaded || !effect)
+        return;
+    auto param = [this](int i) { return (double)effect->getParameter(i); };
+    switch (index) {
+    case kParamPolyphony: polyDial->SetValue(Round(param(0) * 127.0), false); break;
+    case kParamKill: killButton->SetValue(Round(param(1)), false); break;
+    case kParamPresetSwitching: presetButton->SetValue(Round(param(3)), false); break;
+    case kParamMidiThrough: throughButton->SetValue(Round(param(4)), false); break;
+    case kParamPolyCC: polyCCDial->SetValue(Round(param(6) * 128.0), false); break;
+    case kParamKillCC: killCCDial->SetValue(Round(param(7) * 128.0), false); break;
+    case kParamPanicCC: panicCCDial->SetValue(Round(param(8) * 128.0), false); break;
+    case kParamActiveNotes: activeDisplay->SetValue(Round(param(10)), false); break;
+    case kParamLearnDone: MidiLearn(false, true); break;
+    case -1: {
+        char name[256] = {};
+        effect->getProgramName(name);
+        {
+            std::lock_guard<std::mutex> lock(nameMutex);
+            std::strncpy(programName, name, sizeof programName - 1);
+            programName[sizeof programName - 1] = 0;
+        }
+        RefreshLabels();
+        for (long i : {(long)kParamPresetSwitching, (long)kParamMidiThrough, (long)kParamKill, (long)kParamKillCC,
+                       (long)kParamPolyphony, (long)kParamPolyCC, (long)kParamPanicCC, (long)kParamActiveNotes})
+            RefreshControls(i);
+        MidiLearn(false, true);
+        break;
+    }
+    default: break;
+    }
+}

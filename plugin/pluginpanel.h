@@ -1,0 +1,141 @@
+// SPluginPanel: the editor's window, 260 x 162 pixels. It holds the
+// controls, draws the static background (titles, frames, captions) once into
+// a memory device, turns the user's changes into parameter changes the host
+// records (setParameterAutomated), shows the engine's changes that the
+// editor hands over as indexed refreshes, and blinks the MIDI learn buttons.
+//
+// Engine bindings:
+//   polyphony dial        parameter 0 (value / 127)
+//   kill button           parameter 1
+//   panic button          parameter 2, pulsed off-on-off per press
+//   preset button         parameter 3
+//   through button        parameter 4
+//   controller dials      parameters 6, 7, 8 (value / 128; 0 shows "---")
+//   note display          shows parameter 10, the number of sounding notes
+//   learn buttons         the engine's learn targets; index 9 from the
+//                         engine ends learning
+// Refreshes from the engine set the controls without sending anything back.
+//
+// Threads: controls are made and destroyed on the host's GUI thread; events
+// arrive on the thread that dispatches X events, refreshes on the toolkit's
+// idle thread, blink ticks on the learn timer's thread. The static
+// background is drawn by the dispatcher only (a refresh marks it stale).
+#pragma once
+
+#include <atomic>
+#include <mutex>
+
+#include "kova/data/datastring.h"
+#include "kova/gui/window.h"
+
+namespace kova::gui {
+template <bool Vertical>
+class SButton;
+template <typename T>
+class SDial;
+class SImageLabel;
+class SToolTip;
+}  // namespace kova::gui
+
+namespace kova::gui::context {
+class SDrawBitmap;
+class SDrawMemoryDevice;
+}  // namespace kova::gui::context
+
+namespace kova::threading {
+class STimer;
+}
+
+class SPluginEditor;
+class VSTPlugin;
+
+class SPluginPanel : public kova::gui::SWindow {
+public:
+    using Button = kova::gui::SButton<false>;
+    using Dial = kova::gui::SDial<int>;
+    using String = kova::data::datastring<32, char>;
+
+    static constexpr int kCCTextCount = 129;
+    static constexpr int kLearnBlinkMs = 222;
+
+    SPluginPanel(SGlobals* globals, kova::gui::SControl* owner, unsigned int id, const char* name, int flags, int x,
+                 int y, int width, int height, int parentWindow, bool unused);
+    ~SPluginPanel() override;
+
+    // Makes the children, the value texts and the background. Call once,
+    // after SetEditor.
+    void LoadControls() override;
+    void Focussing(bool on) override;
+    // Shows what the engine holds for the parameter index; -1 refreshes
+    // everything (program name included) and ends learning; 9 ends learning.
+    void RefreshControls(long index) override;
+    void Draw(const Rect& r) override;
+    // A click on the indicator square switches the tooltips; a click where
+    // the title image was shows it again.
+    void MouseStateChanged(bool* state, int code) override;
+    void ParseEvent(kova::gui::SEvent* ev) override;
+
+    // Marks the whole static background stale and redraws.
+    void RefreshPanel();
+    // Marks the program-dependent part stale (program name) and redraws.
+    void RefreshLabels();
+    // Starts (start) or ends the learn blinking; ending with resetButtons
+    // also puts the three learn buttons back to off and cyan.
+    void MidiLearn(bool start, bool resetButtons);
+
+    void SetEditor(SPluginEditor* e, VSTPlugin* plugin)
+    {
+        editor = e;
+        effect = plugin;
+    }
+
+    // --- For the editor and tests ---
+    Button* killButton = nullptr;
+    Button* panicButton = nullptr;
+    Button* throughButton = nullptr;
+    Button* learnPolyButton = nullptr;
+    Button* learnKillButton = nullptr;
+    Button* learnPanicButton = nullptr;
+    Button* presetButton = nullptr;
+    Dial* polyDial = nullptr;
+    Dial* activeDisplay = nullptr;
+    Dial* polyCCDial = nullptr;
+    Dial* killCCDial = nullptr;
+    Dial* panicCCDial = nullptr;
+    kova::gui::SImageLabel* titleLabel = nullptr;
+    kova::gui::SToolTip* tooltip = nullptr;
+
+    bool Learning() const { return learning.load(); }
+    bool ControlsLoaded() const { return controlsLoaded; }
+    const char* ProgramName() const { return programName; }
+    const String* CCTexts() const { return ccTexts; }
+    kova::threading::STimer* LearnTimer() const { return learnTimer; }
+
+private:
+    Button* MakeButton(const char* name, int x, int y, int w, int h, int flags, const char* caption, int type,
+                       int onColour, int parentColour, const char* tip);
+    Dial* MakeDial(const char* name, int x, int y, int w, int h, int value, int max, const char* tip);
+    // Draws the static background into the background device (dispatcher
+    // only, under the display lock).
+    void PaintBackground(bool whole);
+    // The learn target flag of the engine that a learn button arms.
+    std::atomic<bool>* LearnTarget(kova::gui::SControl* button);
+    bool PointerInClient(Point& p);
+
+    char programName[48] = {};
+    Rect titleRect;
+    String* ccTexts = nullptr;
+    kova::threading::STimer* learnTimer = nullptr;
+    std::atomic<bool> learning{false};
+    std::atomic<bool> blinkPhase{false};
+    SPluginEditor* editor = nullptr;
+    VSTPlugin* effect = nullptr;
+    kova::gui::context::SDrawMemoryDevice* backgroundDevice = nullptr;
+    kova::gui::context::SDrawBitmap* backgroundBitmap = nullptr;
+    bool controlsLoaded = false;
+
+    // 0 nothing stale, 1 the program-dependent part, 2 the whole background.
+    std::atomic<int> backgroundStale{2};
+    std::mutex nameMutex;    // programName: idle thread writes, dispatcher draws
+    std::mutex learnMutex;   // MidiLearn from the dispatcher and the idle thread
+};
