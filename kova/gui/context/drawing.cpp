@@ -297,37 +297,34 @@ void SDrawing::DrawRoundedRect(const Rect& r, int ew, int eh)
     DrawRoundedRect(r.x0, r.y0, r.x1, r.y1, ew, eh);
 }
 
-void SDrawing::DrawEllipse(int left, int top, int right, int bottom)
+void SDrawing::Arc(bool fill, int mode, int left, int top, int right, int bottom, int start, int extent)
 {
     Display* d;
     GC gc;
     Drawable dr;
     if (!Target(d, gc, dr))
         return;
-    XSetArcMode(d, gc, ArcPieSlice);
-    XDrawArc(d, dr, gc, left, top, Size(right - left), Size(bottom - top), 0, 360 * 64);
+    XSetArcMode(d, gc, mode);
+    unsigned w = Size(right - left), h = Size(bottom - top);
+    if (fill)
+        XFillArc(d, dr, gc, left, top, w, h, start * 64, extent * 64);
+    else
+        XDrawArc(d, dr, gc, left, top, w, h, start * 64, extent * 64);
+}
+
+void SDrawing::DrawEllipse(int left, int top, int right, int bottom)
+{
+    Arc(false, ArcPieSlice, left, top, right, bottom, 0, 360);
 }
 
 void SDrawing::DrawChord(int left, int top, int right, int bottom, int start, int extent)
 {
-    Display* d;
-    GC gc;
-    Drawable dr;
-    if (!Target(d, gc, dr))
-        return;
-    XSetArcMode(d, gc, ArcChord);
-    XDrawArc(d, dr, gc, left, top, Size(right - left), Size(bottom - top), start * 64, extent * 64);
+    Arc(false, ArcChord, left, top, right, bottom, start, extent);
 }
 
 void SDrawing::DrawPie(int left, int top, int right, int bottom, int start, int extent)
 {
-    Display* d;
-    GC gc;
-    Drawable dr;
-    if (!Target(d, gc, dr))
-        return;
-    XSetArcMode(d, gc, ArcPieSlice);
-    XDrawArc(d, dr, gc, left, top, Size(right - left), Size(bottom - top), start * 64, extent * 64);
+    Arc(false, ArcPieSlice, left, top, right, bottom, start, extent);
 }
 
 void SDrawing::DrawArc(int, int, int, int, int, int) {}
@@ -405,35 +402,17 @@ void SDrawing::FillRoundedRect(const Rect& r, int ew, int eh)
 
 void SDrawing::FillEllipse(int left, int top, int right, int bottom)
 {
-    Display* d;
-    GC gc;
-    Drawable dr;
-    if (!Target(d, gc, dr))
-        return;
-    XSetArcMode(d, gc, ArcPieSlice);
-    XFillArc(d, dr, gc, left, top, Size(right - left), Size(bottom - top), 0, 360 * 64);
+    Arc(true, ArcPieSlice, left, top, right, bottom, 0, 360);
 }
 
 void SDrawing::FillChord(int left, int top, int right, int bottom, int start, int extent)
 {
-    Display* d;
-    GC gc;
-    Drawable dr;
-    if (!Target(d, gc, dr))
-        return;
-    XSetArcMode(d, gc, ArcChord);
-    XFillArc(d, dr, gc, left, top, Size(right - left), Size(bottom - top), start * 64, extent * 64);
+    Arc(true, ArcChord, left, top, right, bottom, start, extent);
 }
 
 void SDrawing::FillPie(int left, int top, int right, int bottom, int start, int extent)
 {
-    Display* d;
-    GC gc;
-    Drawable dr;
-    if (!Target(d, gc, dr))
-        return;
-    XSetArcMode(d, gc, ArcPieSlice);
-    XFillArc(d, dr, gc, left, top, Size(right - left), Size(bottom - top), start * 64, extent * 64);
+    Arc(true, ArcPieSlice, left, top, right, bottom, start, extent);
 }
 
 void SDrawing::FillPoly(Point* points, int count)

@@ -221,6 +221,8 @@ private:
     // The connection, GC and drawable of the installed device; false when
     // there is nothing to draw on.
     bool Target(Display*& display, GC& gc, Drawable& drawable);
+    // Outline or fill of an ellipse part; angles in degrees, X arc mode.
+    void Arc(bool fill, int mode, int left, int top, int right, int bottom, int start, int extent);
     void SetForegroundPixel(int colour);
 
     SDrawDevice* device = nullptr;
