@@ -17,19 +17,12 @@ using namespace kova::gui::context;
 
 namespace {
 
-// Overall width and ascent + descent of a text in the font.
+// Overall width and ascent + descent of a text; 0, 0 without a font.
 void Extents(SDrawFont* font, const char* s, int n, int& width, int& height)
 {
-    width = 0;
-    height = 0;
-    XFontStruct* info = font ? font->Info() : nullptr;
-    if (!info)
-        return;
-    int direction = 0, ascent = 0, descent = 0;
-    XCharStruct overall{};
-    XTextExtents(info, s, n, &direction, &ascent, &descent, &overall);
-    width = overall.width;
-    height = ascent + descent;
+    width = height = 0;
+    if (font)
+        font->Extents(s, n, width, height);
 }
 
 }  // namespace

@@ -88,4 +88,17 @@ void SDrawFont::Load(const char* family)
         LoadNamed();
 }
 
+void SDrawFont::Extents(const char* text, int n, int& width, int& height) const
+{
+    width = 0;
+    height = 0;
+    if (!info)
+        return;
+    int direction = 0, ascent = 0, descent = 0;
+    XCharStruct overall{};
+    XTextExtents(info, text, n, &direction, &ascent, &descent, &overall);
+    width = overall.width;
+    height = ascent + descent;
+}
+
 }  // namespace kova::gui::context

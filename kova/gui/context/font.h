@@ -42,6 +42,9 @@ public:
     Font Id() const { return fontId; }
     // Metrics of the loaded font; null when loading failed.
     XFontStruct* Info() const { return info; }
+    // Overall width and ascent + descent of n characters; 0, 0 for a font
+    // that did not load.
+    void Extents(const char* text, int n, int& width, int& height) const;
     int Ascent() const { return info ? info->ascent : 0; }
     int Descent() const { return info ? info->descent : 0; }
     // The connection the font was loaded on (null when none).
