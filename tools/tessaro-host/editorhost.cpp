@@ -1,0 +1,292 @@
+#include "tools/tessaro-host/editorhost.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <poll.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+#include "tools/tessaro-host/midirun.h"
+#include "tools/tessaro-host/png.h"
+#include "tools/tessaro-host/pluginhost.h"
+#include "tools/tessaro-host/smf.h"
+
+namespace tessaro {
+namespace host {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Milliseconds = std::chrono::milliseconds;
+
+constexpr Milliseconds kIdlePeriod(40);
+constexpr int kFallbackWidth = 320;   // for editors that report no size
+constexpr int kFallbackHeight = 200;
+
+std::atomic<bool> g_stop{false};
+
+void OnSignal(int)
+{
+    g_stop = true;
+}
+
+// Windows vanish while their events are still queued; asking for their
+// properties then fails harmlessly, and must not end the host.
+int IgnoreXError(Display*, XErrorEvent*)
+{
+    return 0;
+}
+
+typedef void (*EventProc)(XEvent*);
+
+// The dispatcher a plug-in window publishes: one 32-bit item, taken as a
+// long and used as a function address, as Linux hosts do.
+EventProc EventProcOf(Display* display, Window window, Atom property)
+{
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, window, property, 0, 1, False, AnyPropertyType, &type, &format, &count,
+                           &after, &data) != Success)
+        return nullptr;
+    EventProc proc = nullptr;
+    if (data && format == 32 && count == 1) {
+        const long value = *reinterpret_cast<long*>(data);
+        proc = reinterpret_cast<EventProc>(static_cast<uintptr_t>(value));
+    }
+    if (data)
+        XFree(data);
+    return proc;
+}
+
+int ChannelShift(unsigned long mask)
+{
+    int shift = 0;
+    while (mask && !(mask & 1)) {
+        mask >>= 1;
+        ++shift;
+    }
+    return shift;
+}
+
+int ChannelValue(unsigned long pixel, unsigned long mask)
+{
+    if (!mask)
+        return 0;
+    const unsigned long max = mask >> ChannelShift(mask);
+    return static_cast<int>(((pixel & mask) >> ChannelShift(mask)) * 255 / max);
+}
+
+bool Screenshot(Display* display, Window window, const std::string& path, std::string& error)
+{
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, window, &attributes)) {
+        error = path + ": cannot read the window's size for the screenshot";
+        return false;
+    }
+    XImage* image = XGetImage(display, window, 0, 0, unsigned(attributes.width), unsigned(attributes.height),
+                              AllPlanes, ZPixmap);
+    if (!image) {
+        error = path + ": cannot read the window's pixels for the screenshot";
+        return false;
+    }
+    std::vector<uint8_t> rgb;
+    rgb.reserve(size_t(attributes.width) * size_t(attributes.height) * 3);
+    for (int y = 0; y < attributes.height; ++y)
+        for (int x = 0; x < attributes.width; ++x) {
+            const unsigned long pixel = XGetPixel(image, x, y);
+            rgb.push_back(uint8_t(ChannelValue(pixel, image->red_mask)));
+            rgb.push_back(uint8_t(ChannelValue(pixel, image->green_mask)));
+            rgb.push_back(uint8_t(ChannelValue(pixel, image->blue_mask)));
+        }
+    XDestroyImage(image);
+    return WritePngFile(path, attributes.width, attributes.height, rgb, error);
+}
+
+// Feeds the messages in real time, block by block, then keeps the audio
+// running with empty blocks until told to stop.
+void Play(PluginHost* host, const std::vector<TimedMessage>* messages, std::atomic<bool>* stop)
+{
+    FeedState state;
+    const Clock::time_point start = Clock::now();
+    const double rate = host->SampleRate();
+    while (!*stop) {
+        FeedBlock(*host, *messages, state, INT64_MAX);
+        const auto due = start + std::chrono::duration_cast<Clock::duration>(
+                                     std::chrono::duration<double>(double(state.pos) / rate));
+        std::this_thread::sleep_until(due);
+    }
+}
+
+}  // namespace
+
+int RunEditor(const EditOptions& o)
+{
+    auto fail = [](const std::string& message) {
+        std::fprintf(stderr, "tessaro-host: %s\n", message.c_str());
+        return 1;
+    };
+    std::string error;
+
+    SmfFile piece;
+    std::vector<TimedMessage> messages;
+    if (!o.playPath.empty()) {
+        if (!ReadSmfFile(o.playPath, piece, error))
+            return fail(error);
+        messages = PlaceMessages(piece, TempoMap(piece, static_cast<uint32_t>(o.sampleRate))).messages;
+    }
+
+    // The plug-in draws from its own threads on the display we pass it.
+    XInitThreads();
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        const char* name = std::getenv("DISPLAY");
+        return fail(std::string("cannot open the X display ") + (name ? name : "(DISPLAY is not set)"));
+    }
+    XSetErrorHandler(IgnoreXError);
+
+    int status = 0;
+    {
+        PluginHost host;
+        host.KeepOutput(false);
+        if (!host.Load(o.pluginPath, error) || !ApplySettings(host, o.settings, error)) {
+            host.Unload();
+            XCloseDisplay(display);
+            return fail(error);
+        }
+        if (!(host.Effect()->flags & effFlagsHasEditor)) {
+            host.Unload();
+            XCloseDisplay(display);
+            return fail(o.pluginPath + ": the plug-in has no editor");
+        }
+
+        ERect* rect = nullptr;
+        host.Dispatch(effEditGetRect, 0, 0, &rect);
+        int width = rect ? rect->right - rect->left : 0;
+        int height = rect ? rect->bottom - rect->top : 0;
+        if (width <= 0 || height <= 0) {
+            std::fprintf(stderr, "tessaro-host: the editor reports no size; using %d x %d\n", kFallbackWidth,
+                         kFallbackHeight);
+            width = kFallbackWidth;
+            height = kFallbackHeight;
+        }
+
+        const int screen = DefaultScreen(display);
+        const Window window =
+            XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, unsigned(width), unsigned(height), 0,
+                                BlackPixel(display, screen), BlackPixel(display, screen));
+        const std::string title = "tessaro-host: " + host.Text(effGetEffectName);
+        XStoreName(display, window, title.c_str());
+        Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+        XSetWMProtocols(display, window, &deleteWindow, 1);
+        XSelectInput(display, window, StructureNotifyMask);
+        XMapWindow(display, window);
+        for (XEvent ev;;) {
+            XNextEvent(display, &ev);
+            if (ev.type == MapNotify && ev.xmap.window == window)
+                break;
+        }
+
+        host.SetSizeWindowHandler([display, window](int w, int h) {
+            if (w <= 0 || h <= 0)
+                return false;
+            XResizeWindow(display, window, unsigned(w), unsigned(h));
+            XFlush(display);
+            return true;
+        });
+
+        host.Start(o.sampleRate, o.blockSize);
+        std::atomic<bool> stopAudio{false};
+        std::thread audio(Play, &host, &messages, &stopAudio);
+
+        host.Dispatch(effEditOpen, 0, o.passDisplay ? reinterpret_cast<VstIntPtr>(display) : 0,
+                      reinterpret_cast<void*>(static_cast<uintptr_t>(window)));
+        rect = nullptr;
+        host.Dispatch(effEditGetRect, 0, 0, &rect);
+        if (rect && rect->right - rect->left > 0 && rect->bottom - rect->top > 0 &&
+            (rect->right - rect->left != width || rect->bottom - rect->top != height))
+            XResizeWindow(display, window, unsigned(rect->right - rect->left), unsigned(rect->bottom - rect->top));
+        XFlush(display);
+
+        struct sigaction action = {};
+        action.sa_handler = OnSignal;
+        sigaction(SIGINT, &action, nullptr);
+        sigaction(SIGTERM, &action, nullptr);
+
+        const Atom eventProcAtom = XInternAtom(display, "_XEventProc", False);
+        const Clock::time_point opened = Clock::now();
+        const Clock::time_point shootAt = opened + Milliseconds(o.screenshotAfterMs);
+        Clock::time_point nextIdle = opened;
+        bool quit = false;
+        while (!quit && !g_stop) {
+            while (XPending(display)) {
+                XEvent ev;
+                XNextEvent(display, &ev);
+                if (ev.type == ClientMessage && ev.xclient.window == window &&
+                    static_cast<Atom>(ev.xclient.data.l[0]) == deleteWindow) {
+                    quit = true;
+                    continue;
+                }
+                if (ev.type == DestroyNotify && ev.xdestroywindow.window == window) {
+                    quit = true;  // destroyed from outside, for example by a script
+                    continue;
+                }
+                if (ev.xany.window == window || ev.xany.window == None)
+                    continue;
+                if (ev.type == DestroyNotify && ev.xdestroywindow.window == ev.xany.window)
+                    continue;  // the window is gone, and with it its property
+                if (EventProc proc = EventProcOf(display, ev.xany.window, eventProcAtom))
+                    proc(&ev);
+            }
+            for (const PluginHost::Automation& a : host.TakeAutomation())
+                std::printf("automate: parameter %d = %.6g\n", a.index, static_cast<double>(a.value));
+            std::fflush(stdout);
+
+            const Clock::time_point now = Clock::now();
+            if (now >= nextIdle) {
+                host.Dispatch(effEditIdle);
+                nextIdle = now + kIdlePeriod;
+            }
+            if (!o.screenshotPath.empty() && now >= shootAt) {
+                XSync(display, False);
+                if (!Screenshot(display, window, o.screenshotPath, error)) {
+                    std::fprintf(stderr, "tessaro-host: %s\n", error.c_str());
+                    status = 1;
+                }
+                break;
+            }
+            Clock::time_point wake = nextIdle;
+            if (!o.screenshotPath.empty() && shootAt < wake)
+                wake = shootAt;
+            const auto wait = std::chrono::duration_cast<Milliseconds>(wake - Clock::now()).count();
+            pollfd fd = {ConnectionNumber(display), POLLIN, 0};
+            if (!XPending(display))
+                poll(&fd, 1, static_cast<int>(std::max<long long>(wait, 0) + 1));
+        }
+
+        host.Dispatch(effEditClose);
+        XSync(display, False);
+        stopAudio = true;
+        audio.join();
+        for (const PluginHost::Automation& a : host.TakeAutomation())
+            std::printf("automate: parameter %d = %.6g\n", a.index, static_cast<double>(a.value));
+        std::fflush(stdout);
+        // The plug-in may still hold resources on our display: unload it
+        // before the display goes away.
+        host.Unload();
+        XDestroyWindow(display, window);
+    }
+    XCloseDisplay(display);
+    return status;
+}
+
+}  // namespace host
+}  // namespace tessaro

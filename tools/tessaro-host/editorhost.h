@@ -1,0 +1,34 @@
+// `tessaro-host edit`: a top-level X window that embeds the plug-in's
+// editor the way Linux hosts do. It passes its Display* and the window at
+// effEditOpen (or no display, like the hosts that pass none), calls the
+// function published in "_XEventProc" for the events of the plug-in's
+// windows, calls effEditIdle every 40 ms, can play a MIDI file in real time
+// from a second thread so the editor's note display moves, prints every
+// parameter change the plug-in reports ("automate: parameter I = V"), and
+// can write a screenshot and quit.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/tessaro-host/settings.h"
+
+namespace tessaro {
+namespace host {
+
+struct EditOptions {
+    std::string pluginPath;
+    std::string playPath;         // empty: no MIDI
+    std::string screenshotPath;   // empty: run until the window is closed
+    long screenshotAfterMs = 1000;
+    bool passDisplay = true;      // false: effEditOpen gets 0 as the display
+    float sampleRate = 44100.0f;
+    int blockSize = 512;
+    std::vector<Setting> settings;
+};
+
+// Returns the process exit code; errors are one line on standard error.
+int RunEditor(const EditOptions& options);
+
+}  // namespace host
+}  // namespace tessaro

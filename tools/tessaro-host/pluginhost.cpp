@@ -1,0 +1,279 @@
+#include "tools/tessaro-host/pluginhost.h"
+
+#include <dlfcn.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+
+namespace tessaro {
+namespace host {
+
+namespace {
+
+typedef AEffect* (*EntryProc)(audioMasterCallback);
+
+// The instance whose entry function is running: the plug-in may call back
+// before it has handed out its AEffect record, so the callback cannot find
+// its host through the record yet.
+PluginHost* g_loading = nullptr;
+
+bool FileExists(const std::string& path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+std::string DirectoryOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+PluginHost::PluginHost() = default;
+
+PluginHost::~PluginHost()
+{
+    Unload();
+}
+
+bool PluginHost::Load(const std::string& path, std::string& error)
+{
+    Unload();
+    if (!FileExists(path)) {
+        error = path + ": no such file";
+        return false;
+    }
+    // A path without a slash would make dlopen search the library path.
+    const std::string openPath = path.find('/') == std::string::npos ? "./" + path : path;
+    void* library = dlopen(openPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+        const char* why = dlerror();
+        error = path + ": not a loadable shared object (" + (why ? why : "unknown reason") + ")";
+        return false;
+    }
+    EntryProc entry = reinterpret_cast<EntryProc>(dlsym(library, "VSTPluginMain"));
+    if (!entry)
+        entry = reinterpret_cast<EntryProc>(dlsym(library, "main"));
+    if (!entry) {
+        dlclose(library);
+        error = path + ": not a VST 2 plug-in (it has neither VSTPluginMain nor main)";
+        return false;
+    }
+
+    g_loading = this;
+    AEffect* effect = entry(&PluginHost::Callback);
+    g_loading = nullptr;
+    if (!effect) {
+        dlclose(library);
+        error = path + ": the plug-in refused to load (its entry function returned no effect)";
+        return false;
+    }
+    if (effect->magic != kEffectMagic || !effect->dispatcher) {
+        dlclose(library);
+        error = path + ": not a VST 2 plug-in (the record its entry returned has no VstP magic)";
+        return false;
+    }
+
+    library_ = library;
+    effect_ = effect;
+    effect_->resvd1 = reinterpret_cast<VstIntPtr>(this);
+    directory_ = DirectoryOf(path);
+    Dispatch(effOpen);
+    return true;
+}
+
+void PluginHost::Unload()
+{
+    if (effect_) {
+        Stop();
+        Dispatch(effClose);
+        effect_ = nullptr;
+    }
+    if (library_) {
+        dlclose(library_);
+        library_ = nullptr;
+    }
+}
+
+VstIntPtr PluginHost::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) const
+{
+    if (!effect_)
+        return 0;
+    return effect_->dispatcher(effect_, opcode, index, value, ptr, opt);
+}
+
+std::string PluginHost::Text(VstInt32 opcode, VstInt32 index, VstIntPtr value) const
+{
+    char buffer[512] = {};
+    Dispatch(opcode, index, value, buffer);
+    buffer[sizeof buffer - 1] = 0;
+    return buffer;
+}
+
+void PluginHost::Start(float sampleRate, int blockSize)
+{
+    if (!effect_)
+        return;
+    sampleRate_ = sampleRate;
+    blockSize_ = std::max(blockSize, 1);
+    const int ins = std::max(effect_->numInputs, 0);
+    const int outs = std::max(effect_->numOutputs, 0);
+    inputs_.assign(size_t(ins), std::vector<float>(size_t(blockSize_), 0.0f));
+    outputs_.assign(size_t(outs), std::vector<float>(size_t(blockSize_), 0.0f));
+    inputPtrs_.clear();
+    outputPtrs_.clear();
+    for (auto& b : inputs_)
+        inputPtrs_.push_back(b.data());
+    for (auto& b : outputs_)
+        outputPtrs_.push_back(b.data());
+    // A plug-in with no pins still gets valid arrays.
+    inputPtrs_.push_back(nullptr);
+    outputPtrs_.push_back(nullptr);
+
+    Dispatch(effSetSampleRate, 0, 0, nullptr, sampleRate_);
+    Dispatch(effSetBlockSize, 0, blockSize_);
+    Dispatch(effMainsChanged, 0, 1);
+    running_ = true;
+}
+
+void PluginHost::Stop()
+{
+    if (running_) {
+        Dispatch(effMainsChanged, 0, 0);
+        running_ = false;
+    }
+}
+
+bool PluginHost::ProcessBlock(const VstMidiEvent* events, int count, int frames)
+{
+    if (!effect_ || !running_ || count < 0 || count > kMaxBlockEvents || frames < 0 || frames > blockSize_)
+        return false;
+    for (int i = 0; i < count; ++i) {
+        blockEvents_[i] = events[i];
+        block_.events[i] = reinterpret_cast<VstEvent*>(&blockEvents_[i]);
+    }
+    block_.numEvents = count;
+    block_.reserved = 0;
+    blockStart_ = position_;
+    Dispatch(effProcessEvents, 0, 0, &block_);
+
+    for (auto& b : outputs_)
+        std::fill(b.begin(), b.end(), 0.0f);
+    if ((effect_->flags & effFlagsCanReplacing) && effect_->processReplacing)
+        effect_->processReplacing(effect_, inputPtrs_.data(), outputPtrs_.data(), frames);
+    else if (effect_->process)
+        effect_->process(effect_, inputPtrs_.data(), outputPtrs_.data(), frames);
+    position_ += frames;
+    return true;
+}
+
+std::vector<PluginHost::Automation> PluginHost::TakeAutomation()
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    std::vector<Automation> taken;
+    taken.swap(automation_);
+    return taken;
+}
+
+void PluginHost::SetSizeWindowHandler(std::function<bool(int, int)> handler)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    sizeWindow_ = std::move(handler);
+}
+
+void PluginHost::CollectEvents(const VstEvents* events)
+{
+    if (!events)
+        return;
+    for (VstInt32 i = 0; i < events->numEvents; ++i) {
+        const VstEvent* e = events->events[i];
+        if (!e)
+            continue;
+        ++outputCount_;
+        if (!keepOutput_ || e->type != kVstMidiType)
+            continue;
+        // The plug-in reuses its buffer: copy the event now.
+        OutputEvent out;
+        std::memcpy(&out.event, e, sizeof(VstMidiEvent));
+        out.sample = blockStart_ + out.event.deltaFrames;
+        output_.push_back(out);
+    }
+}
+
+VstIntPtr PluginHost::Callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                               float opt)
+{
+    PluginHost* host = (effect && effect->resvd1) ? reinterpret_cast<PluginHost*>(effect->resvd1) : g_loading;
+    if (opcode == audioMasterVersion)
+        return kHostVersion;
+    if (!host)
+        return 0;
+    return host->Answer(opcode, index, value, ptr, opt);
+}
+
+VstIntPtr PluginHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
+{
+    switch (opcode) {
+    case audioMasterAutomate: {
+        std::lock_guard<std::mutex> guard(lock_);
+        automation_.push_back({index, opt});
+        return 0;
+    }
+    case audioMasterWantMidi:
+        wantsMidi_ = true;
+        return 1;
+    case audioMasterProcessEvents:
+        CollectEvents(static_cast<const VstEvents*>(ptr));
+        return 1;
+    case audioMasterSizeWindow: {
+        std::function<bool(int, int)> handler;
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            handler = sizeWindow_;
+        }
+        return handler && handler(index, static_cast<int>(value)) ? 1 : 0;
+    }
+    case audioMasterGetSampleRate:
+        return static_cast<VstIntPtr>(sampleRate_);
+    case audioMasterGetBlockSize:
+        return blockSize_;
+    case audioMasterGetVendorString:
+        if (ptr)
+            std::strcpy(static_cast<char*>(ptr), kVendor);  // fits the 64-byte limit
+        return ptr ? 1 : 0;
+    case audioMasterGetProductString:
+        if (ptr)
+            std::strcpy(static_cast<char*>(ptr), kProduct);
+        return ptr ? 1 : 0;
+    case audioMasterGetVendorVersion:
+        return 1;
+    case audioMasterCanDo: {
+        static const char* const kCan[] = {"sendVstEvents", "sendVstMidiEvent", "receiveVstEvents",
+                                           "receiveVstMidiEvent", "sizeWindow"};
+        if (!ptr)
+            return 0;
+        for (const char* can : kCan)
+            if (std::strcmp(static_cast<const char*>(ptr), can) == 0)
+                return 1;
+        return 0;
+    }
+    case audioMasterGetDirectory:
+        return reinterpret_cast<VstIntPtr>(directory_.c_str());
+    case audioMasterGetLanguage:
+        return 1;  // English
+    case audioMasterBeginEdit:
+    case audioMasterEndEdit:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+}  // namespace host
+}  // namespace tessaro

@@ -1,0 +1,163 @@
+#include "tools/tessaro-host/settings.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace tessaro {
+namespace host {
+
+namespace {
+
+bool ParseInt(const std::string& text, long& out)
+{
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    out = std::strtol(text.c_str(), &end, 10);
+    return errno == 0 && *end == 0;
+}
+
+bool ParseNumber(const std::string& text, double& out)
+{
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    out = std::strtod(text.c_str(), &end);
+    return errno == 0 && *end == 0;
+}
+
+}  // namespace
+
+bool ParseParameterSetting(const std::string& text, Setting& setting, std::string& error)
+{
+    const size_t eq = text.find('=');
+    long index;
+    double value;
+    if (eq == std::string::npos || !ParseInt(text.substr(0, eq), index) || index < 0) {
+        error = "--set " + text + ": expected INDEX=VALUE, for example 0=0.5 or 0=4/127";
+        return false;
+    }
+    const std::string v = text.substr(eq + 1);
+    const size_t slash = v.find('/');
+    if (slash != std::string::npos) {
+        double num, den;
+        if (!ParseNumber(v.substr(0, slash), num) || !ParseNumber(v.substr(slash + 1), den) || den == 0) {
+            error = "--set " + text + ": the value " + v + " is not a fraction";
+            return false;
+        }
+        value = num / den;
+    } else if (!ParseNumber(v, value)) {
+        error = "--set " + text + ": the value " + v + " is not a number";
+        return false;
+    }
+    if (!(value >= 0.0 && value <= 1.0)) {
+        error = "--set " + text + ": parameter values run from 0 to 1";
+        return false;
+    }
+    setting.kind = Setting::Kind::Parameter;
+    setting.index = static_cast<int>(index);
+    setting.value = static_cast<float>(value);
+    return true;
+}
+
+bool ParseProgramSetting(const std::string& text, Setting& setting, std::string& error)
+{
+    long program;
+    if (!ParseInt(text, program) || program < 0) {
+        error = "--program " + text + ": expected a program number from 0";
+        return false;
+    }
+    setting.kind = Setting::Kind::Program;
+    setting.index = static_cast<int>(program);
+    return true;
+}
+
+bool ParseLoadSetting(const std::string& path, Setting& setting, std::string& error)
+{
+    setting.kind = Setting::Kind::Load;
+    setting.path = path;
+    return ReadPresetFile(path, setting.preset, error);
+}
+
+bool ApplySettings(PluginHost& host, const std::vector<Setting>& settings, std::string& error)
+{
+    const AEffect* e = host.Effect();
+    for (const Setting& s : settings) {
+        switch (s.kind) {
+        case Setting::Kind::Program:
+            if (s.index >= e->numPrograms) {
+                error = "--program " + std::to_string(s.index) + ": the plug-in has programs 0 to " +
+                        std::to_string(e->numPrograms - 1);
+                return false;
+            }
+            break;
+        case Setting::Kind::Parameter:
+            if (s.index >= e->numParams) {
+                error = "--set " + std::to_string(s.index) + "=...: the plug-in has parameters 0 to " +
+                        std::to_string(e->numParams - 1);
+                return false;
+            }
+            break;
+        case Setting::Kind::Load:
+            if (s.preset.fxID != e->uniqueID) {
+                error = s.path + ": a preset of the plug-in " + FourCCText(s.preset.fxID) + ", not of " +
+                        FourCCText(e->uniqueID);
+                return false;
+            }
+            if (!(e->flags & effFlagsProgramChunks)) {
+                error = s.path + ": the plug-in does not take its presets as chunks";
+                return false;
+            }
+            break;
+        }
+    }
+    for (const Setting& s : settings) {
+        switch (s.kind) {
+        case Setting::Kind::Program:
+            host.Dispatch(effSetProgram, 0, s.index);
+            break;
+        case Setting::Kind::Parameter:
+            host.Effect()->setParameter(host.Effect(), s.index, s.value);
+            break;
+        case Setting::Kind::Load: {
+            const bool program = s.preset.kind == PresetFile::Kind::Program;
+            // effSetChunk takes a mutable pointer; the preset stays untouched.
+            std::vector<uint8_t> chunk = s.preset.chunk;
+            if (program)
+                host.Dispatch(effBeginSetProgram);
+            const VstIntPtr loaded = host.Dispatch(effSetChunk, program ? 1 : 0,
+                                                   static_cast<VstIntPtr>(chunk.size()), chunk.data());
+            if (program)
+                host.Dispatch(effEndSetProgram);
+            if (!loaded) {
+                error = s.path + ": the plug-in refused the " + (program ? "program" : "bank") + " (" +
+                        std::to_string(chunk.size()) + "-byte chunk)";
+                return false;
+            }
+            if (!program && s.preset.currentProgram >= 0 && s.preset.currentProgram < e->numPrograms)
+                host.Dispatch(effSetProgram, 0, s.preset.currentProgram);
+            break;
+        }
+        }
+    }
+    return true;
+}
+
+std::string DescribeParameters(const PluginHost& host)
+{
+    std::string text;
+    for (VstInt32 i = 0; i < host.Effect()->numParams; ++i) {
+        if (i)
+            text += ", ";
+        text += host.Text(effGetParamName, i) + " = " + host.Text(effGetParamDisplay, i);
+        const std::string label = host.Text(effGetParamLabel, i);
+        if (!label.empty())
+            text += " " + label;
+    }
+    return text;
+}
+
+}  // namespace host
+}  // namespace tessaro
