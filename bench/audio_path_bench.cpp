@@ -10,12 +10,17 @@ namespace {
 
 constexpr int kFrames = 512;
 
+// The block size arrives at run time, as it does for the engine: with a
+// constant size the compiler inlines the copy, which no plug-in can do
+// (on i386 that alone makes the copy a third faster than memcpy).
 void AudioPath_PlainCopy(benchmark::State& state)
 {
     bench::AudioBuffers b(kFrames);
+    int frames = kFrames;
+    benchmark::DoNotOptimize(frames);
     for (auto _ : state) {
         for (int c = 0; c < 2; ++c)
-            std::memcpy(b.outputs[c], b.inputs[c], sizeof(float) * kFrames);
+            std::memcpy(b.outputs[c], b.inputs[c], sizeof(float) * static_cast<size_t>(frames));
         benchmark::DoNotOptimize(b.outputs[0]);
         benchmark::ClobberMemory();
     }

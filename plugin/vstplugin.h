@@ -117,6 +117,7 @@ private:
     VSTPluginProgram& Current() { return bank.programs[curProgram]; }
 
     void midiInProcess();
+    void DrainInput();
     void HandleControlChange(kova::midi::midievent& event);
     void HandleProgramChange(kova::midi::midievent& event);
     void Forward(const kova::midi::midievent& event);
@@ -140,8 +141,7 @@ private:
     bool panicState = false;
     bool panicQueued = false; // panic events wait in outQueue for the flush
 
-    OutputEvents outEvents;
-    kova::midi::midievent outStorage[kOutQueueSize];
+    OutputEvents outEvents;  // points into outQueue while the host reads it
 
     VSTPluginProgramBank bank;
 };

@@ -70,65 +70,6 @@ void noteindex::Rebuild(const noteinfo* table, int tableSize) {
     }
 }
 
-int noteindex::FirstEmpty(int tableSize) const {
-    int entry;
-    if (~occupiedBits[0] != 0)
-        entry = __builtin_ctzll(~occupiedBits[0]);
-    else if (~occupiedBits[1] != 0)
-        entry = 64 + __builtin_ctzll(~occupiedBits[1]);
-    else
-        return noEntry;
-    return entry < tableSize ? entry : noEntry;
-}
-
-void noteindex::Unlink(int entry) {
-    const int before = older[entry];
-    const int after = newer[entry];
-    if (before == noEntry)
-        oldest = after;
-    else
-        newer[before] = static_cast<int8_t>(after);
-    if (after == noEntry)
-        newest = before;
-    else
-        older[after] = static_cast<int8_t>(before);
-    older[entry] = newer[entry] = noEntry;
-}
-
-void noteindex::Append(int entry) {
-    older[entry] = static_cast<int8_t>(newest);
-    newer[entry] = noEntry;
-    if (newest == noEntry)
-        oldest = entry;
-    else
-        newer[newest] = static_cast<int8_t>(entry);
-    newest = entry;
-}
-
-void noteindex::Occupy(int entry, int channel, int note) {
-    entryOf[channel & 0x0F][note & 0x7F] = static_cast<int8_t>(entry);
-    occupiedBits[entry >> 6] |= uint64_t(1) << (entry & 63);
-    Append(entry);
-}
-
-void noteindex::Touch(int entry) {
-    if (newest == entry)
-        return;
-    Unlink(entry);
-    Append(entry);
-}
-
-void noteindex::Release(int entry, int channel, int note) {
-    entryOf[channel & 0x0F][note & 0x7F] = noEntry;
-    occupiedBits[entry >> 6] &= ~(uint64_t(1) << (entry & 63));
-    Unlink(entry);
-}
-
-void noteindex::Replace(int entry, int oldChannel, int oldNote, int channel, int note) {
-    entryOf[oldChannel & 0x0F][oldNote & 0x7F] = noEntry;
-    entryOf[channel & 0x0F][note & 0x7F] = static_cast<int8_t>(entry);
-    Touch(entry);
-}
 
 } // namespace midi
 } // namespace kova

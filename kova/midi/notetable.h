@@ -87,6 +87,67 @@ private:
     int newest;
 };
 
+// The per-note operations run for every event, so they are inline.
+inline int noteindex::FirstEmpty(int tableSize) const {
+    int entry;
+    if (~occupiedBits[0] != 0)
+        entry = __builtin_ctzll(~occupiedBits[0]);
+    else if (~occupiedBits[1] != 0)
+        entry = 64 + __builtin_ctzll(~occupiedBits[1]);
+    else
+        return noEntry;
+    return entry < tableSize ? entry : noEntry;
+}
+
+inline void noteindex::Unlink(int entry) {
+    const int before = older[entry];
+    const int after = newer[entry];
+    if (before == noEntry)
+        oldest = after;
+    else
+        newer[before] = static_cast<int8_t>(after);
+    if (after == noEntry)
+        newest = before;
+    else
+        older[after] = static_cast<int8_t>(before);
+    older[entry] = newer[entry] = noEntry;
+}
+
+inline void noteindex::Append(int entry) {
+    older[entry] = static_cast<int8_t>(newest);
+    newer[entry] = noEntry;
+    if (newest == noEntry)
+        oldest = entry;
+    else
+        newer[newest] = static_cast<int8_t>(entry);
+    newest = entry;
+}
+
+inline void noteindex::Occupy(int entry, int channel, int note) {
+    entryOf[channel & 0x0F][note & 0x7F] = static_cast<int8_t>(entry);
+    occupiedBits[entry >> 6] |= uint64_t(1) << (entry & 63);
+    Append(entry);
+}
+
+inline void noteindex::Touch(int entry) {
+    if (newest == entry)
+        return;
+    Unlink(entry);
+    Append(entry);
+}
+
+inline void noteindex::Release(int entry, int channel, int note) {
+    entryOf[channel & 0x0F][note & 0x7F] = noEntry;
+    occupiedBits[entry >> 6] &= ~(uint64_t(1) << (entry & 63));
+    Unlink(entry);
+}
+
+inline void noteindex::Replace(int entry, int oldChannel, int oldNote, int channel, int note) {
+    entryOf[oldChannel & 0x0F][oldNote & 0x7F] = noEntry;
+    entryOf[channel & 0x0F][note & 0x7F] = static_cast<int8_t>(entry);
+    Touch(entry);
+}
+
 namespace detail {
 
 // Lookups by scanning the table.
@@ -124,15 +185,19 @@ struct indexlookup {
 // included, once the counter reaches the rescale stamp. The newest note
 // then has age 1.0 and all older ones lie below it.
 template <class Lookup>
-void stamp(noteinfo* table, int tableSize, int entry, float& ageCounter, Lookup& lookup) {
+__attribute__((noinline)) void rescale(noteinfo* table, int tableSize, float& ageCounter, Lookup& lookup) {
+    for (int i = 0; i < tableSize; ++i)
+        table[i].age *= ageRescaleFactor;
+    ageCounter = 1.0f;
+    lookup.Rescaled();
+}
+
+template <class Lookup>
+inline void stamp(noteinfo* table, int tableSize, int entry, float& ageCounter, Lookup& lookup) {
     ageCounter += 1.0f;
     table[entry].age = ageCounter;
-    if (ageCounter >= ageRescaleAt) {
-        for (int i = 0; i < tableSize; ++i)
-            table[i].age *= ageRescaleFactor;
-        ageCounter = 1.0f;
-        lookup.Rescaled();
-    }
+    if (__builtin_expect(ageCounter >= ageRescaleAt, 0))
+        rescale(table, tableSize, ageCounter, lookup);
 }
 
 template <int N, class Lookup>

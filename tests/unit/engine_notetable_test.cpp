@@ -88,6 +88,29 @@ TEST(EventQueue, DropsWhatArrivesWhenFullAndKeepsWhatItHas) {
     EXPECT_EQ(q.pop().midiData[1], 2);
 }
 
+TEST(EventQueue, LentEventsStayIntactWhilePushesGoOn) {
+    midiqueue<4> q;
+    q.push(Event(0x90, 1, 1));
+    q.push(Event(0x90, 2, 1));
+    q.pop();                      // the ring's read position is now slot 1
+    q.push(Event(0x90, 3, 1));
+    const midievent* lent[4] = {};
+    ASSERT_EQ(q.lend(lent), 2);
+    EXPECT_TRUE(q.empty());
+    // Two slots are lent, so only two more fit, and they must not land on
+    // the lent ones even though the ring wraps.
+    EXPECT_TRUE(q.push(Event(0x90, 4, 1)));
+    EXPECT_TRUE(q.push(Event(0x90, 5, 1)));
+    EXPECT_FALSE(q.push(Event(0x90, 6, 1)));
+    EXPECT_EQ(lent[0]->midiData[1], 2);
+    EXPECT_EQ(lent[1]->midiData[1], 3);
+    q.giveBack();
+    EXPECT_TRUE(q.push(Event(0x90, 7, 1)));
+    EXPECT_EQ(q.pop().midiData[1], 4);
+    EXPECT_EQ(q.pop().midiData[1], 5);
+    EXPECT_EQ(q.pop().midiData[1], 7);
+}
+
 TEST(EventQueue, StartsWithEveryEventSlotMarkedAsMidi) {
     midiqueue<8> q;
     for (const midievent& e : q.buffer) {
