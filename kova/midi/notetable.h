@@ -214,7 +214,7 @@ void endNote(noteinfo* table, int index, midievent& tmpl, midiqueue<N>* out, int
 }
 
 template <int N, class Lookup>
-void noteOn(midievent& event, midiqueue<N>* out, int polyphony, bool killOldest, noteinfo* table,
+__attribute__((always_inline)) inline void noteOn(midievent& event, midiqueue<N>* out, int polyphony, bool killOldest, noteinfo* table,
             int* activeCount, float& ageCounter, int tableSize, Lookup& lookup) {
     const int c = event.Channel();
     const int n = event.Data1();
@@ -277,7 +277,7 @@ void noteOn(midievent& event, midiqueue<N>* out, int polyphony, bool killOldest,
 }
 
 template <int N, class Lookup>
-bool noteOff(midievent& event, midiqueue<N>* out, noteinfo* table, int* activeCount, Lookup& lookup) {
+__attribute__((always_inline)) inline bool noteOff(midievent& event, midiqueue<N>* out, noteinfo* table, int* activeCount, Lookup& lookup) {
     const int c = event.Channel();
     const int n = event.Data1();
     const int entry = lookup.Find(c, n);
@@ -306,9 +306,9 @@ void midiNoteOnQueueAdvanced(midievent& event, midiqueue<N>* out, int* polyphony
 }
 
 template <int N>
-void midiNoteOnQueueAdvanced(midievent& event, midiqueue<N>* out, int* polyphony, bool killOldest,
-                             noteinfo* table, int* activeCount, float& ageCounter, int tableSize,
-                             noteindex& index) {
+inline void midiNoteOnQueueAdvanced(midievent& event, midiqueue<N>* out, int* polyphony, bool killOldest,
+                                    noteinfo* table, int* activeCount, float& ageCounter, int tableSize,
+                                    noteindex& index) {
     detail::indexlookup lookup{table, tableSize, &index};
     detail::noteOn(event, out, *polyphony, killOldest, table, activeCount, ageCounter, tableSize, lookup);
 }
