@@ -1,5 +1,7 @@
 #include "kova/gui/imagelabel.h"
 
+#include "kova/gui/label.h"
+
 #include "kova/gui/context/bitmap.h"
 #include "kova/gui/context/drawing.h"
 #include "kova/gui/context/memorydevice.h"
@@ -41,17 +43,8 @@ void SImageLabel::Draw(const Rect&)
 void SImageLabel::MouseStateChanged(bool* state, int code)
 {
     SControl::MouseStateChanged(state, code);
-    int value;
-    switch (code) {
-    case 3:
-    case 7: value = 1; break;
-    case 4:
-    case 8: value = 3; break;
-    case 5:
-    case 9: value = 2; break;
-    default: return;
-    }
-    SendEvent(3, 1, value, 0.0f, nullptr, this, nullptr);
+    if (int value = LabelClickValue(code))
+        SendEvent(3, 1, value, 0.0f, nullptr, this, nullptr);
 }
 
 }  // namespace kova::gui

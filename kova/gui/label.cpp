@@ -266,19 +266,23 @@ void SLabel<false>::DrawLabel()
     }
 }
 
-void SLabel<false>::ReportClick(int code)
+int LabelClickValue(int code)
 {
-    int value;
     switch (code) {
     case 3:
-    case 7: value = 1; break;
+    case 7: return 1;
     case 4:
-    case 8: value = 3; break;
+    case 8: return 3;
     case 5:
-    case 9: value = 2; break;
-    default: return;
+    case 9: return 2;
+    default: return 0;
     }
-    SendEvent(3, 1, value, 0.0f, nullptr, this, nullptr);
+}
+
+void SLabel<false>::ReportClick(int code)
+{
+    if (int value = LabelClickValue(code))
+        SendEvent(3, 1, value, 0.0f, nullptr, this, nullptr);
 }
 
 void SLabel<false>::MouseStateChanged(bool* state, int code)

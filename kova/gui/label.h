@@ -28,6 +28,11 @@ class SDrawFont;
 
 namespace kova::gui {
 
+// The value a label reports on channel 3 for a mouse code: clicks and
+// double clicks of the left, right and middle buttons (codes 3/7, 4/8, 5/9)
+// give 1, 3 and 2; any other code gives 0 (nothing to report).
+int LabelClickValue(int code);
+
 template <bool Vertical>
 class SLabel;
 
