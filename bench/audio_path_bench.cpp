@@ -57,6 +57,6 @@ void AudioPath_EngineThroughSharedObject(benchmark::State& state)
 
 }  // namespace
 
-BENCHMARK(AudioPath_PlainCopy);
-BENCHMARK(AudioPath_Engine);
-BENCHMARK(AudioPath_EngineThroughSharedObject);
+TESSARO_BENCHMARK(AudioPath_PlainCopy);
+TESSARO_BENCHMARK(AudioPath_Engine);
+TESSARO_BENCHMARK(AudioPath_EngineThroughSharedObject);

@@ -1,7 +1,9 @@
 // The benchmark program starts and ends like a host loading the plug-in, so
-// the engine linked in finds the process-wide resources it expects.
+// the engine linked in finds the process-wide resources it expects. After
+// the usual output it prints each path's ratio to its plain copy.
 #include <benchmark/benchmark.h>
 
+#include "bench/ratio_reporter.h"
 #include "plugin/library.h"
 
 int main(int argc, char** argv)
@@ -10,7 +12,18 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    benchmark::RunSpecifiedBenchmarks();
+    bench::RatioReporter reporter({
+        {"audio path vs memcpy", "AudioPath_Engine", "AudioPath_PlainCopy"},
+        {"audio path through tessaro.so vs memcpy", "AudioPath_EngineThroughSharedObject", "AudioPath_PlainCopy"},
+        {"event path, polyphony 16, kill on, vs copy", "EventPath_Poly16Kill", "EventPath_PlainCopy"},
+        {"event path, 127 notes sounding, kill on, vs copy", "EventPath_FullTableKill",
+         "EventPath_PlainCopyFullTable"},
+        {"event path through tessaro.so, polyphony 16, vs copy", "EventPath_Poly16KillThroughSharedObject",
+         "EventPath_PlainCopy"},
+        {"event path through tessaro.so, 127 sounding, vs copy", "EventPath_FullTableKillThroughSharedObject",
+         "EventPath_PlainCopyFullTable"},
+    });
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     TessaroLibraryUnload();
     return 0;

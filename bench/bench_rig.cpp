@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
@@ -43,6 +44,11 @@ VstIntPtr CountingHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr
     default:
         return 0;
     }
+}
+
+double Smallest(const std::vector<double>& values)
+{
+    return values.empty() ? 0.0 : *std::min_element(values.begin(), values.end());
 }
 
 int64_t EventsReceived()

@@ -101,12 +101,14 @@ VstInt32 VSTPlugin::processEvents(VstEvents* events)
 {
     if (!events)
         return 0;
+    kova::midi::midiqueue<kInQueueSize>::writer queue(inQueue);
     for (VstInt32 i = 0; i < events->numEvents; ++i) {
         const VstEvent* event = events->events[i];
         if (!event || event->type != kVstMidiType)
             continue;
-        inQueue.pushBytes(event);  // the same 32-byte layout
+        queue.pushBytes(event);  // the same 32-byte layout
     }
+    queue.commit();
     return 0;
 }
 
@@ -157,37 +159,49 @@ void VSTPlugin::process(float** inputs, float** outputs, VstInt32 sampleFrames)
 
 void VSTPlugin::DrainInput()
 {
-    {
-        EngineGuard guard(*this);
-        while (!inQueue.empty()) {
-            midievent& event = inQueue.pop();
-            switch (event.Kind()) {
-            case 0x90:
-                if (event.Data2() > 0) {
-                    kova::midi::midiNoteOnQueueAdvanced(event, &outQueue, &Current().polyphony,
-                                                        Current().kill != 0, activeNotes, &activeCount,
-                                                        ageCounter, kTableSize, noteIndex);
-                    break;
-                }
-                // A note-on with velocity 0 is a note-off.
-                [[fallthrough]];
-            case 0x80:
-                kova::midi::midiNoteOffQueue(event, &outQueue, activeNotes, &activeCount, kTableSize,
-                                             noteIndex);
-                break;
-            case 0xB0:
-                HandleControlChange(event);
-                break;
-            case 0xC0:
-                HandleProgramChange(event);
-                break;
-            default:
-                if (Current().midiThrough)
-                    Forward(event);
-                break;
-            }
+    EngineGuard guard(*this);
+    // Notes, the bulk of the traffic, are handled with the note count, the
+    // age counter, the options and the queue positions held in locals.
+    // Everything else goes through the public operations, which read and
+    // change the members, so the locals are stored before and reloaded after.
+    kova::midi::midiqueue<kInQueueSize>::reader in(inQueue);
+    kova::midi::midiqueue<kOutQueueSize>::writer out(outQueue);
+    int count = activeCount;
+    float age = ageCounter;
+    int polyphony = Current().polyphony;
+    bool kill = Current().kill != 0;
+
+    while (!in.empty()) {
+        midievent& event = in.pop();
+        const int kind = event.Kind();
+        if (kind == 0x90 && event.Data2() > 0) {
+            kova::midi::midiNoteOnQueueAdvanced(event, &out, &polyphony, kill, activeNotes, &count, age,
+                                                kTableSize, noteIndex);
+            continue;
         }
+        if (kind == 0x80 || kind == 0x90) {  // a note-on with velocity 0 is a note-off
+            kova::midi::midiNoteOffQueue(event, &out, activeNotes, &count, kTableSize, noteIndex);
+            continue;
+        }
+        out.commit();
+        activeCount = count;
+        ageCounter = age;
+        if (kind == 0xB0)
+            HandleControlChange(event);
+        else if (kind == 0xC0)
+            HandleProgramChange(event);
+        else if (Current().midiThrough)
+            Forward(event);
+        out.reload();
+        count = activeCount;
+        age = ageCounter;
+        polyphony = Current().polyphony;
+        kill = Current().kill != 0;
     }
+    out.commit();
+    in.commit();
+    activeCount = count;
+    ageCounter = age;
 }
 
 void VSTPlugin::HandleControlChange(midievent& event)

@@ -34,17 +34,30 @@ public:
 
     // Copies the event into the queue; false when the queue was full and
     // the event was dropped.
-    bool push(const midievent& event) { return pushBytes(&event); }
+    bool push(const midievent& event) { return pushBytes(&event) != nullptr; }
 
-    // The same for the 32 bytes of an event in the host's layout.
-    bool pushBytes(const void* event) {
+    // Pushes a copy of tmpl carrying another message. The message is
+    // written into the queued copy, never into tmpl: bytes written just
+    // before a wide copy reads them would stall the store forwarding.
+    bool pushMessage(const midievent& tmpl, int status, int data1, int data2) {
+        midievent* slot = pushBytes(&tmpl);
+        if (!slot)
+            return false;
+        slot->SetMessage(status, data1, data2);
+        return true;
+    }
+
+    // The same for the 32 bytes of an event in the host's layout; returns
+    // the queued copy, or null when the queue was full.
+    midievent* pushBytes(const void* event) {
         const int32_t queued = count.load(std::memory_order_relaxed);
         if (queued + lent.load(std::memory_order_acquire) >= capacity)
-            return false;
-        std::memcpy(static_cast<void*>(&buffer[writePos]), event, sizeof(midievent));
+            return nullptr;
+        midievent* slot = &buffer[writePos];
+        std::memcpy(static_cast<void*>(slot), event, sizeof(midievent));
         count.store(queued + 1, std::memory_order_release);
         writePos = writePos + 1 == N ? 0 : writePos + 1;
-        return true;
+        return slot;
     }
 
     // Only while count > 0. The caller may work on the returned slot in
@@ -55,6 +68,9 @@ public:
         readPos = readPos + 1 == N ? 0 : readPos + 1;
         return slot;
     }
+
+    class writer;
+    class reader;
 
     bool empty() const { return count.load(std::memory_order_acquire) == 0; }
     int32_t size() const { return count.load(std::memory_order_acquire); }
@@ -86,6 +102,79 @@ public:
         writePos = readPos = 0;
         count.store(0, std::memory_order_relaxed);
     }
+};
+
+// A run of pushes by the queue's owner, with the write position and count
+// held in registers instead of being stored and reloaded for every event.
+// The pushed events become visible to size() and empty() at commit(); the
+// queue must not be touched in any other way between reload() and commit().
+template <int N>
+class midiqueue<N>::writer {
+public:
+    explicit writer(midiqueue& queue) : q(queue) { reload(); }
+
+    midievent* pushBytes(const void* event) {
+        if (queued >= room)
+            return nullptr;
+        midievent* slot = &q.buffer[pos];
+        std::memcpy(static_cast<void*>(slot), event, sizeof(midievent));
+        ++queued;
+        pos = pos + 1 == N ? 0 : pos + 1;
+        return slot;
+    }
+    bool push(const midievent& event) { return pushBytes(&event) != nullptr; }
+    bool pushMessage(const midievent& tmpl, int status, int data1, int data2) {
+        midievent* slot = pushBytes(&tmpl);
+        if (!slot)
+            return false;
+        slot->SetMessage(status, data1, data2);
+        return true;
+    }
+
+    void commit() {
+        q.writePos = pos;
+        q.count.store(queued, std::memory_order_release);
+    }
+    // Takes up the queue's state again after others pushed to it.
+    void reload() {
+        pos = q.writePos;
+        queued = q.count.load(std::memory_order_relaxed);
+        room = q.capacity - q.lent.load(std::memory_order_acquire);
+    }
+
+private:
+    midiqueue& q;
+    int32_t pos;
+    int32_t queued;
+    int32_t room;
+};
+
+// A run of pops by the queue's owner, the counterpart of writer. Each
+// popped slot may be worked on in place until the next pop; the queue
+// learns of the pops at commit().
+template <int N>
+class midiqueue<N>::reader {
+public:
+    explicit reader(midiqueue& queue)
+        : q(queue), pos(queue.readPos), left(queue.count.load(std::memory_order_relaxed)) {}
+
+    bool empty() const { return left == 0; }
+    // Only while !empty().
+    midievent& pop() {
+        midievent& slot = q.buffer[pos];
+        pos = pos + 1 == N ? 0 : pos + 1;
+        --left;
+        return slot;
+    }
+    void commit() {
+        q.readPos = pos;
+        q.count.store(left, std::memory_order_release);
+    }
+
+private:
+    midiqueue& q;
+    int32_t pos;
+    int32_t left;
 };
 
 } // namespace midi

@@ -185,36 +185,38 @@ struct indexlookup {
 // included, once the counter reaches the rescale stamp. The newest note
 // then has age 1.0 and all older ones lie below it.
 template <class Lookup>
-__attribute__((noinline)) void rescale(noteinfo* table, int tableSize, float& ageCounter, Lookup& lookup) {
+__attribute__((noinline)) float rescale(noteinfo* table, int tableSize, Lookup lookup) {
     for (int i = 0; i < tableSize; ++i)
         table[i].age *= ageRescaleFactor;
-    ageCounter = 1.0f;
     lookup.Rescaled();
+    return 1.0f;
 }
 
+// The counter goes in and out by value so that, in the caller's loop, it
+// can stay in a register.
 template <class Lookup>
-inline void stamp(noteinfo* table, int tableSize, int entry, float& ageCounter, Lookup& lookup) {
-    ageCounter += 1.0f;
-    table[entry].age = ageCounter;
-    if (__builtin_expect(ageCounter >= ageRescaleAt, 0))
-        rescale(table, tableSize, ageCounter, lookup);
+inline void stamp(noteinfo* table, int tableSize, int entry, float& ageCounter, const Lookup& lookup) {
+    float next = ageCounter + 1.0f;
+    table[entry].age = next;
+    if (__builtin_expect(next >= ageRescaleAt, 0))
+        next = rescale(table, tableSize, lookup);
+    ageCounter = next;
 }
 
-template <int N, class Lookup>
-void endNote(noteinfo* table, int index, midievent& tmpl, midiqueue<N>* out, int* activeCount,
+template <class Out, class Lookup>
+void endNote(noteinfo* table, int index, const midievent& tmpl, Out* out, int* activeCount,
              Lookup& lookup) {
     noteinfo& entry = table[index];
     const int channel = entry.channel;
     const int note = entry.note;
-    tmpl.SetMessage(0x80 | channel, note, 0);
-    out->push(tmpl);
+    out->pushMessage(tmpl, 0x80 | channel, note, 0);
     entry.Release();
     --*activeCount;
     lookup.Release(index, channel, note);
 }
 
-template <int N, class Lookup>
-__attribute__((always_inline)) inline void noteOn(midievent& event, midiqueue<N>* out, int polyphony, bool killOldest, noteinfo* table,
+template <class Out, class Lookup>
+__attribute__((always_inline)) inline void noteOn(const midievent& event, Out* out, int polyphony, bool killOldest, noteinfo* table,
             int* activeCount, float& ageCounter, int tableSize, Lookup& lookup) {
     const int c = event.Channel();
     const int n = event.Data1();
@@ -265,19 +267,17 @@ __attribute__((always_inline)) inline void noteOn(midievent& event, midiqueue<N>
     noteinfo& entry = table[victim];
     const int oldChannel = entry.channel;
     const int oldNote = entry.note;
-    event.SetMessage(0x80 | oldChannel, oldNote, 0);
-    out->push(event);
+    out->pushMessage(event, 0x80 | oldChannel, oldNote, 0);
     entry.channel = c;
     entry.note = n;
     entry.velocity = v;
     lookup.Replace(victim, oldChannel, oldNote, c, n);
     stamp(table, tableSize, victim, ageCounter, lookup);
-    event.SetMessage(0x90 | c, n, v);
-    out->push(event);
+    out->pushMessage(event, 0x90 | c, n, v);
 }
 
-template <int N, class Lookup>
-__attribute__((always_inline)) inline bool noteOff(midievent& event, midiqueue<N>* out, noteinfo* table, int* activeCount, Lookup& lookup) {
+template <class Out, class Lookup>
+__attribute__((always_inline)) inline bool noteOff(const midievent& event, Out* out, noteinfo* table, int* activeCount, Lookup& lookup) {
     const int c = event.Channel();
     const int n = event.Data1();
     const int entry = lookup.Find(c, n);
@@ -286,43 +286,45 @@ __attribute__((always_inline)) inline bool noteOff(midievent& event, midiqueue<N
     table[entry].Release();
     --*activeCount;
     lookup.Release(entry, c, n);
-    event.SetMessage(0x80 | c, n, 0);
-    out->push(event);
+    out->pushMessage(event, 0x80 | c, n, 0);
     return true;
 }
 
 } // namespace detail
 
+// Out, where the operations below push their events, is a midiqueue or a
+// midiqueue writer.
+
 // Handles one note-on with velocity above 0: admits it into a free entry,
 // drops it, or (with killOldest) ends the oldest note to make room. Pushes
 // the resulting note-offs and the note-on to out, all carrying the fields of
-// event (its deltaFrames in particular), and may rewrite event's midiData.
+// event (its deltaFrames in particular); event itself is left unchanged.
 // The table is updated even when out is full and drops the events.
-template <int N>
-void midiNoteOnQueueAdvanced(midievent& event, midiqueue<N>* out, int* polyphony, bool killOldest,
+template <class Out>
+void midiNoteOnQueueAdvanced(const midievent& event, Out* out, int* polyphony, bool killOldest,
                              noteinfo* table, int* activeCount, float& ageCounter, int tableSize) {
     detail::scanlookup lookup{table, tableSize};
     detail::noteOn(event, out, *polyphony, killOldest, table, activeCount, ageCounter, tableSize, lookup);
 }
 
-template <int N>
-inline void midiNoteOnQueueAdvanced(midievent& event, midiqueue<N>* out, int* polyphony, bool killOldest,
+template <class Out>
+inline void midiNoteOnQueueAdvanced(const midievent& event, Out* out, int* polyphony, bool killOldest,
                                     noteinfo* table, int* activeCount, float& ageCounter, int tableSize,
                                     noteindex& index) {
     detail::indexlookup lookup{table, tableSize, &index};
     detail::noteOn(event, out, *polyphony, killOldest, table, activeCount, ageCounter, tableSize, lookup);
 }
 
-// Ends the note of entry `index`: writes its note-off (release velocity 0)
-// into tmpl, whose other fields it keeps, pushes it, and empties the entry.
-template <int N>
-void endNote(noteinfo* table, int index, midievent& tmpl, midiqueue<N>* out, int* activeCount) {
+// Ends the note of entry `index`: pushes its note-off (release velocity 0)
+// with the other fields of tmpl, and empties the entry.
+template <class Out>
+void endNote(noteinfo* table, int index, const midievent& tmpl, Out* out, int* activeCount) {
     detail::scanlookup lookup{table, 0};
     detail::endNote(table, index, tmpl, out, activeCount, lookup);
 }
 
-template <int N>
-void endNote(noteinfo* table, int index, midievent& tmpl, midiqueue<N>* out, int* activeCount,
+template <class Out>
+void endNote(noteinfo* table, int index, const midievent& tmpl, Out* out, int* activeCount,
              noteindex& noteIndex) {
     detail::indexlookup lookup{table, 0, &noteIndex};
     detail::endNote(table, index, tmpl, out, activeCount, lookup);
@@ -332,15 +334,15 @@ void endNote(noteinfo* table, int index, midievent& tmpl, midiqueue<N>* out, int
 // sounding, empties its entry and pushes a note-off with release velocity 0
 // at the event's deltaFrames. A note that is not sounding was refused or
 // already ended, and its note-off is swallowed (returns false).
-template <int N>
-bool midiNoteOffQueue(midievent& event, midiqueue<N>* out, noteinfo* table, int* activeCount,
+template <class Out>
+bool midiNoteOffQueue(const midievent& event, Out* out, noteinfo* table, int* activeCount,
                       int tableSize) {
     detail::scanlookup lookup{table, tableSize};
     return detail::noteOff(event, out, table, activeCount, lookup);
 }
 
-template <int N>
-bool midiNoteOffQueue(midievent& event, midiqueue<N>* out, noteinfo* table, int* activeCount,
+template <class Out>
+bool midiNoteOffQueue(const midievent& event, Out* out, noteinfo* table, int* activeCount,
                       int tableSize, noteindex& index) {
     detail::indexlookup lookup{table, tableSize, &index};
     return detail::noteOff(event, out, table, activeCount, lookup);
@@ -348,8 +350,8 @@ bool midiNoteOffQueue(midievent& event, midiqueue<N>* out, noteinfo* table, int*
 
 // Ends the oldest notes, with fresh note-offs at deltaFrames 0, until at
 // most polyphonyLimit(polyphony) notes sound. Returns the number ended.
-template <int N>
-int endNotesAbove(int polyphony, midiqueue<N>* out, noteinfo* table, int* activeCount, int tableSize) {
+template <class Out>
+int endNotesAbove(int polyphony, Out* out, noteinfo* table, int* activeCount, int tableSize) {
     const int limit = polyphonyLimit(polyphony);
     int ended = 0;
     midievent fresh;
@@ -363,8 +365,8 @@ int endNotesAbove(int polyphony, midiqueue<N>* out, noteinfo* table, int* active
     return ended;
 }
 
-template <int N>
-int endNotesAbove(int polyphony, midiqueue<N>* out, noteinfo* table, int* activeCount, noteindex& index) {
+template <class Out>
+int endNotesAbove(int polyphony, Out* out, noteinfo* table, int* activeCount, noteindex& index) {
     const int limit = polyphonyLimit(polyphony);
     int ended = 0;
     midievent fresh;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -109,6 +110,73 @@ TEST(EventQueue, LentEventsStayIntactWhilePushesGoOn) {
     EXPECT_EQ(q.pop().midiData[1], 4);
     EXPECT_EQ(q.pop().midiData[1], 5);
     EXPECT_EQ(q.pop().midiData[1], 7);
+}
+
+TEST(EventQueue, AWritersPushesShowOnlyAtCommitAndRespectLentSlots) {
+    midiqueue<4> q;
+    q.push(Event(0x90, 1, 1));
+    q.push(Event(0x90, 2, 1));
+    const midievent* lent[4] = {};
+    ASSERT_EQ(q.lend(lent), 2);
+    q.push(Event(0x90, 3, 1));
+
+    midiqueue<4>::writer w(q);
+    EXPECT_TRUE(w.push(Event(0x90, 4, 1)));
+    EXPECT_FALSE(w.push(Event(0x90, 5, 1)));  // two slots are lent
+    EXPECT_EQ(q.size(), 1);                    // not yet committed
+    w.commit();
+    EXPECT_EQ(q.size(), 2);
+    EXPECT_EQ(lent[0]->midiData[1], 1);
+    EXPECT_EQ(lent[1]->midiData[1], 2);
+
+    // Another push in between is picked up by reload().
+    q.giveBack();
+    q.push(Event(0x90, 6, 1));
+    w.reload();
+    EXPECT_TRUE(w.push(Event(0x90, 7, 1)));
+    EXPECT_FALSE(w.push(Event(0x90, 8, 1)));
+    w.commit();
+    for (int expected : {3, 4, 6, 7})
+        EXPECT_EQ(q.pop().midiData[1], expected);
+    EXPECT_TRUE(q.empty());
+}
+
+TEST(EventQueue, PushMessageChangesTheCopyAndKeepsTheOtherFields) {
+    midiqueue<4> q;
+    midievent tmpl = Event(0x90, 60, 100);
+    tmpl.deltaFrames = 17;
+    tmpl.midiData[3] = 0x55;
+    const midievent before = tmpl;
+    midiqueue<4>::writer w(q);
+    EXPECT_TRUE(w.pushMessage(tmpl, 0x83, 61, 0));
+    w.commit();
+    EXPECT_TRUE(q.pushMessage(tmpl, 0x84, 62, 5));
+    EXPECT_EQ(std::memcmp(&tmpl, &before, sizeof tmpl), 0);
+    const midievent& a = q.pop();
+    EXPECT_EQ(a.deltaFrames, 17);
+    EXPECT_EQ((std::vector<int>{a.midiData[0], a.midiData[1], a.midiData[2], a.midiData[3]}),
+              (std::vector<int>{0x83, 61, 0, 0x55}));
+    const midievent& b = q.pop();
+    EXPECT_EQ((std::vector<int>{b.midiData[0], b.midiData[1], b.midiData[2], b.midiData[3]}),
+              (std::vector<int>{0x84, 62, 5, 0x55}));
+}
+
+TEST(EventQueue, AReaderPopsAcrossTheEndOfTheRingAndCommitsWhatIsLeft) {
+    midiqueue<4> q;
+    for (int i = 0; i < 3; ++i)
+        q.push(Event(0x90, i, 1));
+    q.pop();
+    q.pop();
+    for (int i = 3; i < 6; ++i)
+        q.push(Event(0x90, i, 1));  // the ring now holds 2, 3, 4, 5 with 3 at its end
+    midiqueue<4>::reader r(q);
+    EXPECT_EQ(r.pop().midiData[1], 2);
+    EXPECT_EQ(r.pop().midiData[1], 3);
+    EXPECT_EQ(r.pop().midiData[1], 4);
+    EXPECT_EQ(q.size(), 4);  // not yet committed
+    r.commit();
+    EXPECT_EQ(q.size(), 1);
+    EXPECT_EQ(q.pop().midiData[1], 5);
 }
 
 TEST(EventQueue, StartsWithEveryEventSlotMarkedAsMidi) {

@@ -159,6 +159,21 @@ TEST_F(RemoteControl, ThePolyphonyControllerIsConsumedAndEndsNotesAtValueZero) {
     EXPECT_EQ(Polyphony(), 64);
 }
 
+TEST_F(RemoteControl, ControllersAmidNotesActOnTheNotesAfterThemInTheSameBlock) {
+    plugin->setParameter(kParamPolyCC, 8 / 128.0f);  // controller 7
+    plugin->setParameter(kParamKillCC, 65 / 128.0f); // controller 64
+    EXPECT_EQ(Block({On(0, 60, 100, 1), On(0, 61, 100, 2), CC(7, 1), On(0, 62, 100, 3), CC(64, 127),
+                     On(0, 63, 100, 4), Off(0, 62, 0, 5), Off(0, 63, 0, 6)}),
+              (std::vector<Msg>{{0x90, 60, 100, 1},
+                                {0x90, 61, 100, 2},
+                                {0x80, 60, 0, 0},   // polyphony 1 ends the oldest note
+                                {0x80, 61, 0, 4},   // kill on: 63 steals 61
+                                {0x90, 63, 100, 4},
+                                {0x80, 63, 0, 6}}));
+    EXPECT_EQ(Active(), 0);
+    EXPECT_EQ(Polyphony(), 1);
+}
+
 TEST_F(RemoteControl, TheKillControllerSwitchesAboveValue63) {
     plugin->setParameter(kParamKillCC, 65 / 128.0f); // controller 64
     EXPECT_TRUE(Block({CC(64, 64)}).empty());
