@@ -19,6 +19,8 @@ void RatioReporter::ReportRuns(const std::vector<Run>& runs)
         if (run.run_type == Run::RT_Iteration && run.repetitions > 1)
             continue;
         times_[run.run_name.function_name][statistic] = run.GetAdjustedCPUTime();
+        if (run.run_type == Run::RT_Aggregate)
+            repetitions_ = run.repetitions;
     }
 }
 
@@ -27,7 +29,12 @@ void RatioReporter::Finalize()
     ConsoleReporter::Finalize();
     std::FILE* out = stdout;
     std::fflush(out);
-    std::fprintf(out, "\nRatios of CPU time to the plain copy in this run (median / min over repetitions):\n");
+    if (repetitions_ > 1)
+        std::fprintf(out, "\nRatios of CPU time to the plain copy in this run (median / min of %lld repetitions):\n",
+                     static_cast<long long>(repetitions_));
+    else
+        std::fprintf(out, "\nRatios of CPU time to the plain copy in this run (one measurement each; "
+                          "use repetitions for figures to rely on):\n");
     for (const Ratio& r : ratios_) {
         const auto m = times_.find(r.measured);
         const auto b = times_.find(r.baseline);

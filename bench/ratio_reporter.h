@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -28,6 +29,7 @@ private:
     // single run without repetitions).
     std::map<std::string, std::map<std::string, double>> times_;
     std::vector<Ratio> ratios_;
+    int64_t repetitions_ = 0;
 };
 
 }  // namespace bench

@@ -171,32 +171,35 @@ void VSTPlugin::DrainInput()
     int polyphony = Current().polyphony;
     bool kill = Current().kill != 0;
 
-    while (!in.empty()) {
-        midievent& event = in.pop();
-        const int kind = event.Kind();
-        if (kind == 0x90 && event.Data2() > 0) {
-            kova::midi::midiNoteOnQueueAdvanced(event, &out, &polyphony, kill, activeNotes, &count, age,
-                                                kTableSize, noteIndex);
-            continue;
+    int32_t length = 0;
+    while (midievent* run = in.takeRun(length)) {
+        for (midievent* next = run; next != run + length; ++next) {
+            const midievent& event = *next;
+            const int kind = event.Kind();
+            if (kind == 0x90 && event.Data2() > 0) {
+                kova::midi::midiNoteOnQueueAdvanced(event, &out, &polyphony, kill, activeNotes, &count, age,
+                                                    kTableSize, noteIndex);
+                continue;
+            }
+            if (kind == 0x80 || kind == 0x90) {  // a note-on with velocity 0 is a note-off
+                kova::midi::midiNoteOffQueue(event, &out, activeNotes, &count, kTableSize, noteIndex);
+                continue;
+            }
+            out.commit();
+            activeCount = count;
+            ageCounter = age;
+            if (kind == 0xB0)
+                HandleControlChange(event);
+            else if (kind == 0xC0)
+                HandleProgramChange(event);
+            else if (Current().midiThrough)
+                Forward(event);
+            out.reload();
+            count = activeCount;
+            age = ageCounter;
+            polyphony = Current().polyphony;
+            kill = Current().kill != 0;
         }
-        if (kind == 0x80 || kind == 0x90) {  // a note-on with velocity 0 is a note-off
-            kova::midi::midiNoteOffQueue(event, &out, activeNotes, &count, kTableSize, noteIndex);
-            continue;
-        }
-        out.commit();
-        activeCount = count;
-        ageCounter = age;
-        if (kind == 0xB0)
-            HandleControlChange(event);
-        else if (kind == 0xC0)
-            HandleProgramChange(event);
-        else if (Current().midiThrough)
-            Forward(event);
-        out.reload();
-        count = activeCount;
-        age = ageCounter;
-        polyphony = Current().polyphony;
-        kill = Current().kill != 0;
     }
     out.commit();
     in.commit();
@@ -204,7 +207,7 @@ void VSTPlugin::DrainInput()
     ageCounter = age;
 }
 
-void VSTPlugin::HandleControlChange(midievent& event)
+void VSTPlugin::HandleControlChange(const midievent& event)
 {
     const int cc = event.Data1();
     const int value = event.Data2();
@@ -247,7 +250,7 @@ void VSTPlugin::HandleControlChange(midievent& event)
         Forward(event);
 }
 
-void VSTPlugin::HandleProgramChange(midievent& event)
+void VSTPlugin::HandleProgramChange(const midievent& event)
 {
     if (Current().presetSwitching) {
         const int program = event.Data1();

@@ -118,8 +118,8 @@ private:
 
     void midiInProcess();
     void DrainInput();
-    void HandleControlChange(kova::midi::midievent& event);
-    void HandleProgramChange(kova::midi::midievent& event);
+    void HandleControlChange(const kova::midi::midievent& event);
+    void HandleProgramChange(const kova::midi::midievent& event);
     void Forward(const kova::midi::midievent& event);
     void FlushOutput();
     void SendPanic();

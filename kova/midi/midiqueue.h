@@ -114,12 +114,13 @@ public:
     explicit writer(midiqueue& queue) : q(queue) { reload(); }
 
     midievent* pushBytes(const void* event) {
-        if (queued >= room)
+        if (free == 0)
             return nullptr;
+        --free;
         midievent* slot = &q.buffer[pos];
         std::memcpy(static_cast<void*>(slot), event, sizeof(midievent));
-        ++queued;
-        pos = pos + 1 == N ? 0 : pos + 1;
+        if (__builtin_expect(++pos == N, 0))
+            pos = 0;
         return slot;
     }
     bool push(const midievent& event) { return pushBytes(&event) != nullptr; }
@@ -133,38 +134,44 @@ public:
 
     void commit() {
         q.writePos = pos;
-        q.count.store(queued, std::memory_order_release);
+        q.count.store(room - free, std::memory_order_release);
     }
     // Takes up the queue's state again after others pushed to it.
     void reload() {
         pos = q.writePos;
-        queued = q.count.load(std::memory_order_relaxed);
         room = q.capacity - q.lent.load(std::memory_order_acquire);
+        free = room - q.count.load(std::memory_order_relaxed);
     }
 
 private:
     midiqueue& q;
     int32_t pos;
-    int32_t queued;
-    int32_t room;
+    int32_t free;  // slots left for pushes
+    int32_t room;  // slots not lent
 };
 
-// A run of pops by the queue's owner, the counterpart of writer. Each
-// popped slot may be worked on in place until the next pop; the queue
-// learns of the pops at commit().
+// The pops of the queue's owner, the counterpart of writer: hands out the
+// queued events as runs that lie side by side in the ring (at most two:
+// up to the end of the ring, then from its start). Events may be worked on
+// in place; the queue learns of the pops at commit().
 template <int N>
 class midiqueue<N>::reader {
 public:
     explicit reader(midiqueue& queue)
         : q(queue), pos(queue.readPos), left(queue.count.load(std::memory_order_relaxed)) {}
 
-    bool empty() const { return left == 0; }
-    // Only while !empty().
-    midievent& pop() {
-        midievent& slot = q.buffer[pos];
-        pos = pos + 1 == N ? 0 : pos + 1;
-        --left;
-        return slot;
+    // The next run of events and its length in `length`; null when every
+    // queued event was taken.
+    midievent* takeRun(int32_t& length) {
+        if (left == 0)
+            return nullptr;
+        length = left < N - pos ? left : N - pos;
+        midievent* run = &q.buffer[pos];
+        left -= length;
+        pos += length;
+        if (pos == N)
+            pos = 0;
+        return run;
     }
     void commit() {
         q.readPos = pos;

@@ -71,9 +71,9 @@ public:
     void Touch(int entry);
     // Entry holding (channel, note) was emptied.
     void Release(int entry, int channel, int note);
-    // Entry now holds (channel, note) instead of (oldChannel, oldNote),
-    // with the newest stamp.
-    void Replace(int entry, int oldChannel, int oldNote, int channel, int note);
+    // The oldest entry, whose note was stolen, now holds (channel, note)
+    // instead of (oldChannel, oldNote), with the newest stamp.
+    void ReplaceOldest(int oldChannel, int oldNote, int channel, int note);
 
 private:
     void Unlink(int entry);
@@ -142,10 +142,20 @@ inline void noteindex::Release(int entry, int channel, int note) {
     Unlink(entry);
 }
 
-inline void noteindex::Replace(int entry, int oldChannel, int oldNote, int channel, int note) {
+inline void noteindex::ReplaceOldest(int oldChannel, int oldNote, int channel, int note) {
+    const int entry = oldest;
     entryOf[oldChannel & 0x0F][oldNote & 0x7F] = noEntry;
     entryOf[channel & 0x0F][note & 0x7F] = static_cast<int8_t>(entry);
-    Touch(entry);
+    if (newest == entry)
+        return;
+    // Unlink from the front, append at the back.
+    const int next = newer[entry];
+    oldest = next;
+    older[next] = noEntry;
+    older[entry] = static_cast<int8_t>(newest);
+    newer[entry] = noEntry;
+    newer[newest] = static_cast<int8_t>(entry);
+    newest = entry;
 }
 
 namespace detail {
@@ -161,7 +171,7 @@ struct scanlookup {
     void Occupy(int, int, int) {}
     void Touch(int) {}
     void Release(int, int, int) {}
-    void Replace(int, int, int, int, int) {}
+    void ReplaceOldest(int, int, int, int) {}
     void Rescaled() {}
 };
 
@@ -177,7 +187,7 @@ struct indexlookup {
     void Occupy(int e, int c, int n) { index->Occupy(e, c, n); }
     void Touch(int e) { index->Touch(e); }
     void Release(int e, int c, int n) { index->Release(e, c, n); }
-    void Replace(int e, int oc, int on, int c, int n) { index->Replace(e, oc, on, c, n); }
+    void ReplaceOldest(int oc, int on, int c, int n) { index->ReplaceOldest(oc, on, c, n); }
     void Rescaled() { index->Rebuild(table, tableSize); }
 };
 
@@ -271,9 +281,9 @@ __attribute__((always_inline)) inline void noteOn(const midievent& event, Out* o
     entry.channel = c;
     entry.note = n;
     entry.velocity = v;
-    lookup.Replace(victim, oldChannel, oldNote, c, n);
+    lookup.ReplaceOldest(oldChannel, oldNote, c, n);  // the victim is the oldest entry
     stamp(table, tableSize, victim, ageCounter, lookup);
-    out->pushMessage(event, 0x90 | c, n, v);
+    out->push(event);  // as it came, like an admitted note-on
 }
 
 template <class Out, class Lookup>

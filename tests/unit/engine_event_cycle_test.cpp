@@ -73,6 +73,30 @@ TEST_F(Cycle, AForwardedMessageKeepsAllItsBytes) {
     EXPECT_EQ(std::memcmp(&host.events[0], &e, sizeof e), 0);
 }
 
+TEST_F(Cycle, NoteOnsLeaveByteForByteAndAStolenNoteOffCarriesTheirFields) {
+    SetPolyphony(1);
+    plugin->setParameter(kParamKill, 1.0f);
+    auto Detailed = [](int note, int delta) {
+        VstMidiEvent e = On(2, note, 90, delta);
+        e.flags = 1;
+        e.noteLength = 480;
+        e.midiData[3] = 0x55;
+        e.detune = -3;
+        return e;
+    };
+    const VstMidiEvent admitted = Detailed(60, 5);
+    const VstMidiEvent stealing = Detailed(61, 9);
+    Block({admitted, stealing});
+    ASSERT_EQ(host.events.size(), 3u);
+    EXPECT_EQ(std::memcmp(&host.events[0], &admitted, sizeof admitted), 0);
+    EXPECT_EQ(std::memcmp(&host.events[2], &stealing, sizeof stealing), 0);
+    VstMidiEvent stolen = stealing;  // the note-off of 60 at the stealing note's time
+    stolen.midiData[0] = static_cast<char>(0x82);
+    stolen.midiData[1] = 60;
+    stolen.midiData[2] = 0;
+    EXPECT_EQ(std::memcmp(&host.events[1], &stolen, sizeof stolen), 0);
+}
+
 TEST_F(Cycle, EventsOfOtherTypesAndMissingBlocksAreIgnored) {
     VstMidiEvent sysex = On(0, 60);
     sysex.type = kVstSysExType;

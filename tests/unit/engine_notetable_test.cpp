@@ -161,22 +161,31 @@ TEST(EventQueue, PushMessageChangesTheCopyAndKeepsTheOtherFields) {
               (std::vector<int>{0x84, 62, 5, 0x55}));
 }
 
-TEST(EventQueue, AReaderPopsAcrossTheEndOfTheRingAndCommitsWhatIsLeft) {
+TEST(EventQueue, AReaderHandsOutTheRingInRunsAndCommitsWhatIsLeft) {
     midiqueue<4> q;
     for (int i = 0; i < 3; ++i)
         q.push(Event(0x90, i, 1));
     q.pop();
     q.pop();
     for (int i = 3; i < 6; ++i)
-        q.push(Event(0x90, i, 1));  // the ring now holds 2, 3, 4, 5 with 3 at its end
+        q.push(Event(0x90, i, 1));  // slots 2, 3, 0, 1 now hold 2, 3, 4, 5
+    std::vector<int> taken;
+    std::vector<int> runs;
     midiqueue<4>::reader r(q);
-    EXPECT_EQ(r.pop().midiData[1], 2);
-    EXPECT_EQ(r.pop().midiData[1], 3);
-    EXPECT_EQ(r.pop().midiData[1], 4);
+    int32_t length = 0;
+    while (midievent* run = r.takeRun(length)) {
+        runs.push_back(length);
+        for (int32_t i = 0; i < length; ++i)
+            taken.push_back(run[i].midiData[1]);
+    }
+    EXPECT_EQ(runs, (std::vector<int>{2, 2}));
+    EXPECT_EQ(taken, (std::vector<int>{2, 3, 4, 5}));
     EXPECT_EQ(q.size(), 4);  // not yet committed
     r.commit();
-    EXPECT_EQ(q.size(), 1);
-    EXPECT_EQ(q.pop().midiData[1], 5);
+    EXPECT_TRUE(q.empty());
+    // The ring goes on where the reader left it.
+    q.push(Event(0x90, 6, 1));
+    EXPECT_EQ(q.pop().midiData[1], 6);
 }
 
 TEST(EventQueue, StartsWithEveryEventSlotMarkedAsMidi) {
