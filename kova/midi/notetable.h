@@ -283,7 +283,9 @@ __attribute__((always_inline)) inline void noteOn(const midievent& event, Out* o
     entry.velocity = v;
     lookup.ReplaceOldest(oldChannel, oldNote, c, n);  // the victim is the oldest entry
     stamp(table, tableSize, victim, ageCounter, lookup);
-    out->push(event);  // as it came, like an admitted note-on
+    // The note-on leaves as it came, as an admitted one does: for valid MIDI
+    // its bytes already read 0x90 | c, n, v.
+    out->push(event);
 }
 
 template <class Out, class Lookup>
