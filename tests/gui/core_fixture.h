@@ -10,12 +10,12 @@
 #include <X11/Xutil.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <vector>
 
 #include "kova/gui/connection.h"
 #include "kova/gui/control.h"
 #include "kova/gui/window.h"
+#include "x_events.h"
 
 namespace core_test {
 
@@ -89,8 +89,7 @@ protected:
     void SetUp() override
     {
         d = kova::gui::GetDisplay();
-        const char* name = std::getenv("DISPLAY");
-        ASSERT_NE(d, nullptr) << "the X display " << (name ? name : "(DISPLAY unset)") << " cannot be opened";
+        ASSERT_NE(d, nullptr) << gui_test::NoDisplayMessage();
         root = RootWindow(d, DefaultScreen(d));
         SControl::capture = nullptr;
     }
@@ -106,15 +105,7 @@ protected:
     }
 
     // Hands every pending event to the dispatcher, as a host would.
-    void Pump()
-    {
-        XSync(d, False);
-        while (XPending(d) > 0) {
-            XEvent ev;
-            XNextEvent(d, &ev);
-            SControl::eventProc(&ev);
-        }
-    }
+    void Pump() { gui_test::DispatchPending(d); }
 
     // Counts (and removes) the pending events of one type for a window.
     int Take(Window w, int type)
@@ -129,18 +120,7 @@ protected:
 
     XEvent Button(SControl& c, int type, unsigned button, Time time, int x = 5, int y = 5, unsigned state = 0)
     {
-        XEvent ev{};
-        ev.xbutton.type = type;
-        ev.xbutton.display = d;
-        ev.xbutton.window = c.GetWindow();
-        ev.xbutton.root = root;
-        ev.xbutton.button = button;
-        ev.xbutton.time = time;
-        ev.xbutton.x = x;
-        ev.xbutton.y = y;
-        ev.xbutton.state = state;
-        ev.xbutton.same_screen = True;
-        return ev;
+        return gui_test::ButtonEvent(d, c.GetWindow(), root, type, button, time, x, y, state);
     }
 
     XEvent Crossing(SControl& c, int type, int x = 5, int y = 5)

@@ -13,7 +13,6 @@
 #include <X11/Xutil.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -25,6 +24,7 @@
 #include "kova/gui/globals.h"
 #include "kova/gui/input.h"
 #include "kova/gui/window.h"
+#include "x_events.h"
 
 namespace widget_test {
 
@@ -75,8 +75,7 @@ protected:
     void SetUp() override
     {
         d = kova::gui::GetDisplay();
-        const char* name = std::getenv("DISPLAY");
-        ASSERT_NE(d, nullptr) << "the X display " << (name ? name : "(DISPLAY unset)") << " cannot be opened";
+        ASSERT_NE(d, nullptr) << gui_test::NoDisplayMessage();
         ASSERT_NE(statdata, nullptr);
         root = RootWindow(d, DefaultScreen(d));
         SControl::capture = nullptr;
@@ -100,15 +99,7 @@ protected:
     }
 
     // Hands every pending event to the dispatcher, as a host would.
-    void Pump()
-    {
-        XSync(d, False);
-        while (XPending(d) > 0) {
-            XEvent ev;
-            XNextEvent(d, &ev);
-            SControl::eventProc(&ev);
-        }
-    }
+    void Pump() { gui_test::DispatchPending(d); }
 
     // Pumps until the condition holds or about a second has passed.
     bool PumpUntil(const std::function<bool()>& done)
@@ -159,19 +150,9 @@ protected:
         int rx = 0, ry = 0, x = 0, y = 0;
         unsigned int mask = 0;
         XQueryPointer(d, c.GetWindow(), &r, &child, &rx, &ry, &x, &y, &mask);
-        XEvent ev{};
-        ev.xbutton.type = type;
-        ev.xbutton.display = d;
-        ev.xbutton.window = c.GetWindow();
-        ev.xbutton.root = root;
-        ev.xbutton.button = button;
-        ev.xbutton.time = (Time)(clock += 1000);
-        ev.xbutton.x = x;
-        ev.xbutton.y = y;
+        XEvent ev = gui_test::ButtonEvent(d, c.GetWindow(), root, type, button, (Time)(clock += 1000), x, y, state);
         ev.xbutton.x_root = rx;
         ev.xbutton.y_root = ry;
-        ev.xbutton.state = state;
-        ev.xbutton.same_screen = True;
         const int result = SControl::eventProc(&ev);
         Pump();
         return result;
