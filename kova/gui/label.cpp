@@ -4,23 +4,12 @@
 #include <cstring>
 
 #include "kova/gui/context/drawing.h"
+#include "kova/gui/context/textblock.h"
 #include "kova/gui/sharedpaint.h"
 
 namespace kova::gui {
 
 using kova::gui::context::SDrawFont;
-
-namespace {
-
-// Overall width and ascent + descent of a text; 0, 0 without a font.
-void Extents(SDrawFont* font, const char* s, int n, int& width, int& height)
-{
-    width = height = 0;
-    if (font)
-        font->Extents(s, n, width, height);
-}
-
-}  // namespace
 
 SLabel<false>::SLabel(SGlobals* globals, SControl* owner, unsigned int id, const char* name, int flags, int x,
                       int y, int width, int height, int parentWindow, bool unused)
@@ -83,43 +72,9 @@ void SLabel<false>::SetSize(int width, int height)
 
 void SLabel<false>::MeasureBlock(const char* s)
 {
-    int widest = 0;
-    int total = 0;
-    int lastHeight = -1;   // height of the last line measured
-    int emptyHeight = -1;  // fixed at the first empty line
-    auto addEmpty = [&]() {
-        if (emptyHeight < 0) {
-            if (lastHeight >= 0) {
-                emptyHeight = lastHeight;
-            } else {
-                int w = 0;
-                Extents(font, "W", 1, w, emptyHeight);
-            }
-        }
-        total += emptyHeight;
-    };
-    const char* p = s;
-    while (*p) {
-        const char* end = std::strchr(p, '\n');
-        int n = end ? (int)(end - p) : (int)std::strlen(p);
-        if (n > 0) {
-            int w = 0, h = 0;
-            Extents(font, p, n, w, h);
-            if (w > widest)
-                widest = w;
-            total += h;
-            lastHeight = h;
-        } else {
-            addEmpty();
-        }
-        if (!end)
-            break;
-        p = end + 1;
-        if (!*p)  // a line feed at the very end opens one more, empty line
-            addEmpty();
-    }
-    blockWidth = widest;
-    blockHeight = total;
+    const context::TextBlockSize size = context::MeasureTextBlock(font, s, context::EmptyLineHeight::FirstFixes);
+    blockWidth = size.width;
+    blockHeight = size.height;
 }
 
 void SLabel<false>::PlaceLines()

@@ -7,6 +7,7 @@
 #include "kova/gui/button.h"
 #include "kova/gui/connection.h"
 #include "kova/gui/context/font.h"
+#include "kova/gui/context/textblock.h"
 #include "kova/gui/globals.h"
 #include "kova/gui/input.h"
 #include "kova/gui/label.h"
@@ -20,14 +21,6 @@ namespace {
 
 constexpr int kWidth = 320;
 constexpr int kHeight = 240;
-
-// Overall width and ascent + descent of a text; 0, 0 without a font.
-void Extents(SDrawFont* font, const char* s, int n, int& width, int& height)
-{
-    width = height = 0;
-    if (font)
-        font->Extents(s, n, width, height);
-}
 
 }  // namespace
 
@@ -106,35 +99,17 @@ void SMessageDialog::Layout(bool withTitle)
     int total = 0;
     const char* text = messageText.c_str();
     if (*text && messageFont && messageFont->Info()) {
-        int lastHeight = -1;
-        const char* p = text;
-        for (;;) {
-            const char* end = std::strchr(p, '\n');
-            const int n = end ? (int)(end - p) : (int)std::strlen(p);
-            if (n > 0) {
-                int w = 0, h = 0;
-                Extents(messageFont, p, n, w, h);
-                widest = std::max(widest, w);
-                total += h;
-                lastHeight = h;
-            } else {
-                if (lastHeight < 0) {
-                    int w = 0;
-                    Extents(messageFont, "W", 1, w, lastHeight);
-                }
-                total += lastHeight;
-            }
-            if (!end)
-                break;
-            p = end + 1;
-        }
+        const context::TextBlockSize size =
+            context::MeasureTextBlock(messageFont, text, context::EmptyLineHeight::FollowsLast);
+        widest = size.width;
+        total = size.height;
     }
 
     SetTitleText(titleText.c_str());
     titleLabel->SetLabel(titleText.c_str());
     if (withTitle) {
         int titleWidth = 0, titleHeight = 0;
-        Extents(dialogFont, titleText.c_str(), (int)titleText.Length(), titleWidth, titleHeight);
+        context::TextExtents(dialogFont, titleText.c_str(), (int)titleText.Length(), titleWidth, titleHeight);
         widest = std::max(widest, titleWidth);
     }
 

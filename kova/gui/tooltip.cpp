@@ -7,6 +7,7 @@
 #include "kova/gui/context/colour.h"
 #include "kova/gui/context/drawing.h"
 #include "kova/gui/context/drawobjects.h"
+#include "kova/gui/context/textblock.h"
 #include "kova/gui/globals.h"
 #include "kova/gui/sharedpaint.h"
 #include "kova/gui/window.h"
@@ -14,18 +15,6 @@
 namespace kova::gui {
 
 using namespace kova::gui::context;
-
-namespace {
-
-// Overall width and ascent + descent of a text; 0, 0 without a font.
-void Extents(SDrawFont* font, const char* s, int n, int& width, int& height)
-{
-    width = height = 0;
-    if (font)
-        font->Extents(s, n, width, height);
-}
-
-}  // namespace
 
 // ------------------------------------------------------------ SToolTipData
 
@@ -106,41 +95,16 @@ int SToolTipData::AddLabel(String& text, unsigned int)
     int B = 0;
     const char* s = text.c_str();
     if (std::strchr(s, '\n')) {
-        int total = 0;
-        int lastHeight = -1;
-        int emptyHeight = -1;
-        const char* p = s;
-        for (;;) {
-            const char* end = std::strchr(p, '\n');
-            const int n = end ? (int)(end - p) : (int)std::strlen(p);
-            if (n > 0) {
-                int w = 0, h = 0;
-                Extents(font, p, n, w, h);
-                W = std::max(W, w);
-                total += h;
-                lastHeight = h;
-            } else {
-                if (emptyHeight < 0) {
-                    if (lastHeight >= 0) {
-                        emptyHeight = lastHeight;
-                    } else {
-                        int w = 0;
-                        Extents(font, "W", 1, w, emptyHeight);
-                    }
-                }
-                total += emptyHeight;
-            }
-            if (!end)
-                break;
-            p = end + 1;
-        }
+        const TextBlockSize size = MeasureTextBlock(font, s, EmptyLineHeight::FirstFixes);
+        const int total = size.height;
+        W = size.width;
         text.Tokenize(lines, "\n\t\r");
         B = total + 4;
         boxWidth = W + 48;
         boxHeight = total + 20;
     } else {
         int h = 0;
-        Extents(font, s, (int)std::strlen(s), W, h);
+        TextExtents(font, s, (int)std::strlen(s), W, h);
         if (!*s) {
             // The empty text still measures the font's height as zero.
             h = 0;

@@ -2,6 +2,7 @@
 #include "drawing_fixture.h"
 
 #include "kova/gui/context/font.h"
+#include "kova/gui/context/textblock.h"
 
 using namespace drawing_test;
 using kova::gui::context::SDrawFont;
@@ -267,3 +268,24 @@ TEST_F(FontText, AVerticalLabelIsCentredWithoutFlags)
 }
 
 }  // namespace
+
+TEST_F(FontText, ATextBlockCountsEveryLineEmptyOnesIncluded)
+{
+    using kova::gui::context::EmptyLineHeight;
+    using kova::gui::context::MeasureTextBlock;
+    using kova::gui::context::TextExtents;
+    int line = 0, wide = 0, w = 0;
+    TextExtents(font, "W", 1, w, line);
+    TextExtents(font, "AAAA", 4, wide, w);
+    ASSERT_GT(line, 0);
+
+    // Lines "", "A", "", "y", "", "AAAA", "" (the last one opened by the final line feed).
+    const char* text = "\nA\n\ny\n\nAAAA\n";
+    for (EmptyLineHeight rule : {EmptyLineHeight::FirstFixes, EmptyLineHeight::FollowsLast}) {
+        const auto size = MeasureTextBlock(font, text, rule);
+        EXPECT_EQ(size.width, wide);
+        EXPECT_EQ(size.height, 7 * line);
+    }
+    EXPECT_EQ(MeasureTextBlock(font, "", EmptyLineHeight::FirstFixes).height, 0);
+    EXPECT_EQ(MeasureTextBlock(nullptr, "A\nB", EmptyLineHeight::FirstFixes).height, 0);
+}
