@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "host_events.h"
 #include "plugin/vstplugin.h"
 
 namespace {
@@ -36,34 +37,6 @@ VstIntPtr RecordingHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* pt
     return 0;
 }
 
-// A host-side block of MIDI events.
-struct HostBlock {
-    std::vector<VstMidiEvent> events;
-    std::vector<unsigned char> header;
-
-    void Add(int status, int data1, int data2, int delta)
-    {
-        VstMidiEvent e;
-        std::memset(&e, 0, sizeof e);
-        e.type = kVstMidiType;
-        e.byteSize = 24;
-        e.deltaFrames = delta;
-        e.midiData[0] = static_cast<char>(status);
-        e.midiData[1] = static_cast<char>(data1);
-        e.midiData[2] = static_cast<char>(data2);
-        events.push_back(e);
-    }
-    VstEvents* Get()
-    {
-        header.assign(offsetof(VstEvents, events) + sizeof(VstEvent*) * (events.size() + 2), 0);
-        VstEvents* block = reinterpret_cast<VstEvents*>(header.data());
-        block->numEvents = static_cast<VstInt32>(events.size());
-        for (size_t i = 0; i < events.size(); ++i)
-            block->events[i] = reinterpret_cast<VstEvent*>(&events[i]);
-        return block;
-    }
-};
-
 struct Audio {
     explicit Audio(VSTPlugin& plugin) : plugin(plugin) {}
 
@@ -74,8 +47,9 @@ struct Audio {
     float* outputs[2] = {out[0], out[1]};
     std::set<std::pair<int, int>> held;  // notes the host holds down
 
-    void Run(HostBlock& block, bool replacing)
+    void Run(std::vector<VstMidiEvent> events, bool replacing)
     {
+        EventBlock block(std::move(events));
         plugin.processEvents(block.Get());
         if (replacing)
             plugin.processReplacing(inputs, outputs, 128);
@@ -85,39 +59,38 @@ struct Audio {
 
     void RandomBlock(std::mt19937& rng, bool replacing)
     {
-        HostBlock block;
+        std::vector<VstMidiEvent> block;
         const int count = int(rng() % 40);
         for (int i = 0; i < count; ++i) {
             const int delta = i * 3;
             const unsigned kind = rng() % 100;
             if (kind < 50) {
                 const int c = int(rng() % 3), n = int(rng() % 48);
-                block.Add(0x90 | c, n, 1 + int(rng() % 127), delta);
+                block.push_back(Midi(0x90 | c, n, 1 + int(rng() % 127), delta));
                 held.insert({c, n});
             } else if (kind < 90 && !held.empty()) {
                 auto it = held.begin();
                 std::advance(it, rng() % held.size());
                 // Half as note-off, half as note-on with velocity 0.
-                block.Add((rng() % 2 ? 0x80 : 0x90) | it->first, it->second, 0, delta);
+                block.push_back(Midi((rng() % 2 ? 0x80 : 0x90) | it->first, it->second, 0, delta));
                 held.erase(it);
             } else if (kind < 96) {
-                block.Add(0xB0, 20 + int(rng() % 4), int(rng() % 128), delta); // remote controllers
+                block.push_back(Midi(0xB0, 20 + int(rng() % 4), int(rng() % 128), delta)); // remote controllers
             } else {
-                block.Add(0xC0, int(rng() % 34), 0, delta);
+                block.push_back(Midi(0xC0, int(rng() % 34), 0, delta));
             }
         }
-        Run(block, replacing);
+        Run(std::move(block), replacing);
     }
 
     void ReleaseEverything()
     {
-        HostBlock block;
+        std::vector<VstMidiEvent> block;
         for (const auto& note : held)
-            block.Add(0x80 | note.first, note.second, 0, 0);
+            block.push_back(Midi(0x80 | note.first, note.second, 0, 0));
         held.clear();
-        Run(block, true);
-        HostBlock empty;
-        Run(empty, true);
+        Run(std::move(block), true);
+        Run({}, true);
     }
 };
 

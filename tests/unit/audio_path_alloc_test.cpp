@@ -9,6 +9,7 @@
 #include <new>
 #include <vector>
 
+#include "host_events.h"
 #include "plugin/vstplugin.h"
 
 namespace {
@@ -45,12 +46,7 @@ struct Block {
     void Add(int status, int data1, int data2)
     {
         VstMidiEvent& e = events[list.numEvents];
-        e.type = kVstMidiType;
-        e.byteSize = 24;
-        e.deltaFrames = list.numEvents % 64;
-        e.midiData[0] = static_cast<char>(status);
-        e.midiData[1] = static_cast<char>(data1);
-        e.midiData[2] = static_cast<char>(data2);
+        e = Midi(status, data1, data2, list.numEvents % 64);
         list.events[list.numEvents] = reinterpret_cast<VstEvent*>(&e);
         ++list.numEvents;
     }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fake_host.h"
+#include "host_events.h"
 #include "plugin/vstplugin.h"
 
 namespace engine_test {
@@ -26,18 +27,6 @@ inline std::ostream& operator<<(std::ostream& os, const Msg& m) {
               << m.delta << "}";
 }
 
-inline VstMidiEvent Midi(int status, int data1, int data2, int delta = 0) {
-    VstMidiEvent e;
-    std::memset(&e, 0, sizeof e);
-    e.type = kVstMidiType;
-    e.byteSize = 24;
-    e.deltaFrames = delta;
-    e.midiData[0] = static_cast<char>(status);
-    e.midiData[1] = static_cast<char>(data1);
-    e.midiData[2] = static_cast<char>(data2);
-    return e;
-}
-
 inline VstMidiEvent On(int channel, int note, int velocity = 100, int delta = 0) {
     return Midi(0x90 | channel, note, velocity, delta);
 }
@@ -47,24 +36,6 @@ inline VstMidiEvent Off(int channel, int note, int velocity = 0, int delta = 0) 
 inline VstMidiEvent CC(int controller, int value, int channel = 0) {
     return Midi(0xB0 | channel, controller, value);
 }
-
-// A host-side event block of any length, laid out as VstEvents.
-struct EventBlock {
-    std::vector<VstMidiEvent> events;
-    std::vector<VstEvent*> pointers;
-    std::vector<unsigned char> header;
-
-    explicit EventBlock(std::vector<VstMidiEvent> list) : events(std::move(list)) {
-        for (VstMidiEvent& e : events)
-            pointers.push_back(reinterpret_cast<VstEvent*>(&e));
-        header.resize(offsetof(VstEvents, events) + sizeof(VstEvent*) * (pointers.size() + 2));
-        VstEvents* block = Get();
-        block->numEvents = static_cast<VstInt32>(pointers.size());
-        block->reserved = 0;
-        std::memcpy(block->events, pointers.data(), sizeof(VstEvent*) * pointers.size());
-    }
-    VstEvents* Get() { return reinterpret_cast<VstEvents*>(header.data()); }
-};
 
 struct Engine : testing::Test {
     static constexpr int kFrames = 64;
