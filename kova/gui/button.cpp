@@ -129,6 +129,14 @@ void SButton<false>::SetLabelAlternative(const char* caption, bool use)
     useAlternative = use;
 }
 
+void SButton<false>::UsePictures()
+{
+    type |= Bitmap;
+    SDrawDevice* parent = drawing ? drawing->GetDevice() : nullptr;
+    offDevice = new SDrawMemoryDevice(parent, offPicture);
+    onDevice = new SDrawMemoryDevice(parent, onPicture);
+}
+
 void SButton<false>::SetBitmaps(void* offXpm, void* onXpm, int width, int height)
 {
     DeletePictures();
@@ -136,10 +144,7 @@ void SButton<false>::SetBitmaps(void* offXpm, void* onXpm, int width, int height
         offPicture = new SDrawBitmap(offXpm, width, height, false);
         onPicture = new SDrawBitmap(onXpm, width, height, false);
         if (offPicture->GetPixmap() && onPicture->GetPixmap()) {
-            type |= Bitmap;
-            SDrawDevice* parent = drawing ? drawing->GetDevice() : nullptr;
-            offDevice = new SDrawMemoryDevice(parent, offPicture);
-            onDevice = new SDrawMemoryDevice(parent, onPicture);
+            UsePictures();
             return;
         }
     }
@@ -153,10 +158,7 @@ void SButton<false>::SetBitmaps(SDrawBitmap* off, SDrawBitmap* on)
     if (off && on && off->GetPixmap() && on->GetPixmap()) {
         offPicture = off;
         onPicture = on;
-        type |= Bitmap;
-        SDrawDevice* parent = drawing ? drawing->GetDevice() : nullptr;
-        offDevice = new SDrawMemoryDevice(parent, offPicture);
-        onDevice = new SDrawMemoryDevice(parent, onPicture);
+        UsePictures();
         return;
     }
     type &= ~Bitmap;

@@ -77,6 +77,8 @@ private:
     // to hovered.
     void ComputeInside(bool* state);
     void DeletePictures();
+    // Draws the button from offPicture and onPicture, both loaded.
+    void UsePictures();
 
     int type = Push;
     int labelColourOn;

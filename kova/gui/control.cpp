@@ -255,12 +255,10 @@ int SControl::Create(SGlobals* g, SControl* o, unsigned int i, const char* name,
     if (!framed)
         RemoveDecorations(d, window);
 
-    // The control's address; on 64-bit systems in two 32-bit items (low,
-    // high), since a format-32 item carries 32 bits on the wire.
     Atom kova = XInternAtom(d, atoms::KovaWindow, False);
-    uintptr_t self = (uintptr_t)this;
-    long items[2] = {(long)(self & 0xFFFFFFFFu), (long)((uint64_t)self >> 32)};
-    PutLongs(d, window, kova, kova, items, sizeof(void*) > 4 ? 2 : 1);
+    long items[2];
+    atoms::SplitAddress(this, items);
+    PutLongs(d, window, kova, kova, items, atoms::AddressItems);
     if (long proc = EventProcAddress()) {
         Atom procAtom = XInternAtom(d, atoms::EventProc, False);
         PutLongs(d, window, procAtom, procAtom, &proc, 1);
@@ -564,10 +562,10 @@ void SControl::RefreshOutlines()
 
 void SControl::RefreshRegion(kova::gui::context::SDrawRegion* region)
 {
-    // Format-32 items carry 32 bits on the wire: a 64-bit address travels
-    // as its low word in item 1 and its high word in item 2.
-    const uint64_t address = (uint64_t)(uintptr_t)region;
-    SendPaintMessage(atoms::PaintRegion, (long)(address & 0xFFFFFFFFu), (long)(address >> 32), 0, 0);
+    // The address in items 1 and 2.
+    long items[2];
+    atoms::SplitAddress(region, items);
+    SendPaintMessage(atoms::PaintRegion, items[0], items[1], 0, 0);
 }
 
 void SControl::RefreshArea(unsigned int area)

@@ -38,23 +38,19 @@ SControl* FindControl(Display* d, Window w)
     unsigned char* data = nullptr;
     int status;
     bool failed;
-    const long want = sizeof(void*) > 4 ? 2 : 1;
+    const long want = atoms::AddressItems;
     {
         SXErrorTrap trap(d);
         status = XGetWindowProperty(d, w, kova, 0, want, False, AnyPropertyType, &type, &format, &items, &after,
                                     &data);
         failed = trap.Failed();
     }
-    uintptr_t address = 0;
-    if (status == Success && !failed && format == 32 && (long)items == want && data) {
-        const long* v = reinterpret_cast<const long*>(data);
-        address = (uintptr_t)(unsigned long)(v[0] & 0xFFFFFFFFL);
-        if (want == 2)
-            address |= (uintptr_t)((uint64_t)(v[1] & 0xFFFFFFFFL) << 32);
-    }
+    void* address = nullptr;
+    if (status == Success && !failed && format == 32 && (long)items == want && data)
+        address = atoms::JoinAddress(reinterpret_cast<const long*>(data));
     if (data)
         XFree(data);
-    SControl* c = reinterpret_cast<SControl*>(address);
+    SControl* c = static_cast<SControl*>(address);
     return IsLiveControl(c) ? c : nullptr;
 }
 
@@ -448,11 +444,8 @@ int SControlDispatch::Client(Display* d, SControl* c, XClientMessageEvent& e)
         !std::strcmp(name, atoms::PaintOutlines)) {
         XLockDisplay(d);
         if (!std::strcmp(name, atoms::PaintRegion)) {
-            // Low word in item 1, high word in item 2 (see RefreshRegion).
-            uint64_t address = (uint64_t)(e.data.l[1] & 0xFFFFFFFFL);
-            if (sizeof(void*) > 4)
-                address |= (uint64_t)(e.data.l[2] & 0xFFFFFFFFL) << 32;
-            c->DrawRegion(reinterpret_cast<kova::gui::context::SDrawRegion*>((uintptr_t)address));
+            // The address in items 1 and 2 (see RefreshRegion).
+            c->DrawRegion(static_cast<kova::gui::context::SDrawRegion*>(atoms::JoinAddress(&e.data.l[1])));
         } else if (!std::strcmp(name, atoms::PaintArea)) {
             c->DrawArea((unsigned)e.data.l[1]);
         }
