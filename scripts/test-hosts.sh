@@ -3,19 +3,32 @@
 # package) loads the x86_64 plug-in as the instrument of a MIDI track,
 # headless under a private Xvfb. The check opens the plug-in's window,
 # clicks the kill button and turns the polyphony dial up three steps with
-# the wheel (xdotool), saves the session and verifies that the host heard
-# both parameter changes.
+# the wheel (xdotool), lays the host's popup menu over the editor and takes
+# it away with Escape, closes the editor, saves the session and verifies
+# that the host heard both parameter changes and quits without blocking.
 #
 # Usage: scripts/test-hosts.sh [PLUGIN.so]   (default build/x86_64/tessaro.so)
-# Environment: TESSARO_HOSTS_DISPLAY  X display number to use (default 71)
+# Environment: TESSARO_HOSTS_DISPLAY  X display number to use (default: the
+#                                     first free one from 71)
 #              TESSARO_HOSTS_KEEP=1   keep the work directory
-# Exit status 0 when the host heard the changes; the work directory (kept
-# on failure) holds the session, Ardour's log and screenshots.
+# Exit status 0 when the host heard the changes and quit; the work
+# directory (kept on failure) holds the session, Ardour's log and
+# screenshots.
 set -u
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 PLUGIN=${1:-$ROOT/build/x86_64/tessaro.so}
-NUMBER=${TESSARO_HOSTS_DISPLAY:-71}
+# Another run may hold a display: take the first free number from 71.
+NUMBER=${TESSARO_HOSTS_DISPLAY:-}
+if [ -z "$NUMBER" ]; then
+    for n in $(seq 71 90); do
+        if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
+            NUMBER=$n
+            break
+        fi
+    done
+    [ -n "$NUMBER" ] || { echo "test-hosts: no free X display number from 71 to 90" >&2; exit 2; }
+fi
 WORK=$(mktemp -d /tmp/tessaro-hosts.XXXXXX)
 SESSION=tsrhost
 XVFB_PID=
@@ -41,7 +54,7 @@ shot() {
     return 0
 }
 
-for tool in ardour ardour7-lua Xvfb xdotool xwininfo; do
+for tool in ardour ardour7-lua Xvfb xdotool xwininfo xwd; do
     command -v "$tool" >/dev/null || { echo "test-hosts: $tool is not installed" >&2; exit 2; }
 done
 SCANNER=/usr/lib/ardour7/ardour-vst-scanner
@@ -80,6 +93,8 @@ XML
 Xvfb ":$NUMBER" -screen 0 1600x1200x24 -noreset >"$WORK/xvfb.log" 2>&1 &
 XVFB_PID=$!
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$NUMBER" ] && break; sleep 0.1; done
+sleep 0.2
+kill -0 "$XVFB_PID" 2>/dev/null || { echo "test-hosts: Xvfb could not start on :$NUMBER (see $WORK/xvfb.log)" >&2; exit 2; }
 export DISPLAY=:$NUMBER
 
 echo "test-hosts: indexing the plug-in"
@@ -140,9 +155,38 @@ xdotool mousemove $((X + 85)) $((Y + 85)) click 4 click 4 click 4
 sleep 2
 shot editor-after
 
+echo "test-hosts: a popup menu over the editor, Escape, closing the editor"
+# The plug-in's window goes right of and below the track's first processor,
+# so that the processor's popup menu, opening at the pointer, lies over the
+# editor. Taking the menu away uncovers the editor in a burst of exposures,
+# which the host's editor thread must read to the end: if it is left
+# waiting, closing the editor and quitting block for good.
+PLUGIN_WINDOW=$(xdotool search --name "^Midi: Tessaro" 2>/dev/null | head -1)
+[ -n "$PLUGIN_WINDOW" ] || fail "the host's window of the editor was not found"
+PANEL_ID=$(echo "$PANEL" | awk '{print $1}')
+# What the screen shows where the editor is.
+picture() { xwd -silent -id "$PANEL_ID" 2>/dev/null | md5sum; }
+xdotool windowmove "$PLUGIN_WINDOW" 360 220
+sleep 1
+SHOWN=$(picture)
+xdotool mousemove 330 195 click 3
+sleep 2
+shot popup-menu
+[ "$(picture)" != "$SHOWN" ] || fail "the popup menu does not lie over the editor"
+xdotool key Escape
+sleep 2
+shot popup-gone
+[ "$(picture)" = "$SHOWN" ] || fail "the editor was not drawn again after the popup menu"
+# A double click on the processor closes the editor.
+xdotool mousemove 330 195 click --repeat 2 --delay 80 1
+sleep 2
+xwininfo -id "$PLUGIN_WINDOW" 2>/dev/null | grep -q IsViewable && fail "the editor did not close"
+
+FILE=$WORK/$SESSION/$SESSION.ardour
+touch -d "@$(($(date +%s) - 2))" "$WORK/before-save"
 xdotool windowfocus "$MAIN" key ctrl+s
 sleep 4
-FILE=$WORK/$SESSION/$SESSION.ardour
+[ "$FILE" -nt "$WORK/before-save" ] || fail "Ardour did not save the session (is it blocked?)"
 KILL=$(grep -o '<Controllable name="OP: Kill"[^>]*' "$FILE" | grep -o 'value="[^"]*"')
 POLY=$(grep -o '<Controllable name="OP: Polyphony"[^>]*' "$FILE" | grep -o 'value="[^"]*"')
 echo "test-hosts: the host holds Kill $KILL, Polyphony $POLY"
@@ -155,7 +199,7 @@ esac
 xdotool windowfocus "$MAIN" key ctrl+q 2>/dev/null
 for _ in $(seq 20); do kill -0 "$ARDOUR_PID" 2>/dev/null || break; sleep 0.5; done
 if kill -0 "$ARDOUR_PID" 2>/dev/null; then
-    fail "Ardour did not quit with the plug-in loaded"
+    fail "Ardour did not quit within 10 s with the plug-in loaded (is it blocked?)"
 fi
 wait "$ARDOUR_PID"
 STATUS=$?

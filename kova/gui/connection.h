@@ -19,6 +19,16 @@ inline Display* GetDisplay()
     return host ? host : dps.load(std::memory_order_acquire);
 }
 
+// Whether the toolkit itself reads the event queue of this connection: its
+// own connection `dps`, unless a host has handed that very one over. Only
+// then may a dispatch take later events out of the queue. A host counts the
+// events queued on its connection and then reads exactly that many; an
+// event taken from under it leaves it waiting on an empty queue.
+inline bool ToolkitReadsQueue(Display* d)
+{
+    return d && d == dps.load(std::memory_order_acquire) && d != dp.load(std::memory_order_acquire);
+}
+
 // Opens `dps` from "DISPLAY" (":0.0" when unset). On failure writes
 // "Error: XOpenDisplay failed.\n" to standard error and leaves it null.
 void OpenOwnDisplay();

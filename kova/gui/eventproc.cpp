@@ -26,7 +26,8 @@ namespace {
 char keystring[20];
 
 // The control whose window carries the event, read from its "_KOVAWND"
-// property with the error handler installed (the window may be gone).
+// property. The window may have been destroyed since the event was queued:
+// that failure is expected and passes quietly.
 SControl* FindControl(Display* d, Window w)
 {
     if (!w)
@@ -40,7 +41,7 @@ SControl* FindControl(Display* d, Window w)
     bool failed;
     const long want = atoms::AddressItems;
     {
-        SXErrorTrap trap(d);
+        SXErrorTrap trap(d, true);
         status = XGetWindowProperty(d, w, kova, 0, want, False, AnyPropertyType, &type, &format, &items, &after,
                                     &data);
         failed = trap.Failed();
@@ -79,6 +80,22 @@ bool PointerInside(Display* d, SControl* c)
     return c->GetClientRect().Contains(kova::math::geom::Point<int, 2>(x, y));
 }
 
+// Takes the queued events of one type for a window out of the queue, the
+// newest into `newest`, when the toolkit reads that queue itself; a host's
+// queue is left alone. Returns whether any was taken.
+bool TakeNewest(Display* d, Window w, int type, XEvent& newest)
+{
+    if (!ToolkitReadsQueue(d))
+        return false;
+    bool taken = false;
+    XEvent more;
+    while (XCheckTypedWindowEvent(d, w, type, &more)) {
+        newest = more;
+        taken = true;
+    }
+    return taken;
+}
+
 }  // namespace
 
 // Holds the per-event logic; a friend of SControl.
@@ -110,7 +127,9 @@ int SControl::eventProc(XEvent* ev)
     if (!ev)
         return 0;
     Display* d = ev->xany.display ? ev->xany.display : GetDisplay();
-    if (!d)
+    // No control handles a window's end, and the window it names is gone:
+    // asking for its property would only fail.
+    if (!d || ev->type == DestroyNotify)
         return 0;
     SDispatchGuard guard;
     SControl* c = FindControl(d, ev->xany.window);
@@ -413,11 +432,14 @@ int SControlDispatch::OnExpose(Display* d, SControl* c, XExposeEvent& e)
     if (!c->IsMapped())
         return 0;
     XLockDisplay(d);
-    XEvent more;
-    while (XCheckTypedWindowEvent(d, e.window, Expose, &more)) {
+    XEvent later;
+    const bool drained = TakeNewest(d, e.window, Expose, later);
+    // The whole window is drawn once per burst: at its last event (count 0),
+    // unless the rest of the burst was just taken from the queue.
+    if (drained || e.count == 0) {
+        c->Draw(c->clientRect);
+        XFlush(d);
     }
-    c->Draw(c->clientRect);
-    XFlush(d);
     XUnlockDisplay(d);
     return 0;
 }
@@ -425,9 +447,7 @@ int SControlDispatch::OnExpose(Display* d, SControl* c, XExposeEvent& e)
 int SControlDispatch::Configure(Display* d, SControl* c, XEvent* ev)
 {
     XEvent newest = *ev;
-    XEvent more;
-    while (XCheckTypedWindowEvent(d, ev->xany.window, ConfigureNotify, &more))
-        newest = more;
+    TakeNewest(d, ev->xany.window, ConfigureNotify, newest);
     const XConfigureEvent& e = newest.xconfigure;
     c->windowRect = SControl::Rect(e.x, e.y, e.x + e.width, e.y + e.height);
     c->clientRect = SControl::Rect(0, 0, e.width, e.height);

@@ -16,6 +16,11 @@ using Handler = int (*)(Display*, XErrorEvent*);
 // Serial of the last request that failed.
 std::atomic<unsigned long> lastErrorSerial{0};
 
+// A BadWindow error on this display from this serial on is expected and not
+// printed (set by a trap for a window that may be gone; null when none).
+std::atomic<Display*> quietDisplay{nullptr};
+std::atomic<unsigned long> quietSerial{0};
+
 std::recursive_mutex& TrapMutex()
 {
     static std::recursive_mutex m;
@@ -35,8 +40,23 @@ SXErrorTrap::SXErrorTrap(Display* display)
     previous = reinterpret_cast<void*>(XSetErrorHandler(&SControl::errorHandler));
 }
 
+SXErrorTrap::SXErrorTrap(Display* display, bool windowMayBeGone) : SXErrorTrap(display)
+{
+    if (!windowMayBeGone || !display)
+        return;
+    // Traps nest on one thread (the lock is recursive): the outer one's
+    // setting comes back when this one ends.
+    quietBefore = quietDisplay.exchange(display);
+    quietSerialBefore = quietSerial.exchange(firstSerial);
+    quietSet = true;
+}
+
 SXErrorTrap::~SXErrorTrap()
 {
+    if (quietSet) {
+        quietSerial = quietSerialBefore;
+        quietDisplay = quietBefore;
+    }
     XSetErrorHandler(reinterpret_cast<Handler>(previous));
     TrapMutex().unlock();
 }
@@ -48,6 +68,10 @@ bool SXErrorTrap::Failed() const
 
 int SControl::errorHandler(Display* display, XErrorEvent* ev)
 {
+    lastErrorSerial = ev->serial;
+    xerror = true;
+    if (ev->error_code == BadWindow && display == quietDisplay.load() && ev->serial >= quietSerial.load())
+        return 0;
     char text[1024] = {0};
     XGetErrorText(display, ev->error_code, text, sizeof text);
     std::fprintf(stderr, "XError Message: %s\n", text);
@@ -62,8 +86,6 @@ int SControl::errorHandler(Display* display, XErrorEvent* ev)
         std::fprintf(stderr, "XError Message: Minor=%i\n", (int)ev->minor_code);
         std::fprintf(stderr, "XError Message: XID=%i\n", (int)ev->resourceid);
     }
-    lastErrorSerial = ev->serial;
-    xerror = true;
     return 0;
 }
 

@@ -14,6 +14,10 @@ public:
     // requests made from now on: an error of an earlier request that arrives
     // meanwhile is reported but not blamed on this one.
     explicit SXErrorTrap(Display* display = nullptr);
+    // As above; with windowMayBeGone, a BadWindow error of a request made on
+    // `display` from now on is expected (the window may have been destroyed
+    // since its event was queued): it counts for Failed() but prints nothing.
+    SXErrorTrap(Display* display, bool windowMayBeGone);
     // Puts the previous handler back and releases the lock.
     ~SXErrorTrap();
     SXErrorTrap(const SXErrorTrap&) = delete;
@@ -25,6 +29,9 @@ public:
 private:
     void* previous;
     unsigned long firstSerial = 0;
+    Display* quietBefore = nullptr;
+    unsigned long quietSerialBefore = 0;
+    bool quietSet = false;
 };
 
 }  // namespace kova::gui

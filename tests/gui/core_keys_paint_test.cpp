@@ -59,6 +59,8 @@ TEST_F(CoreTest, ABoundKeySendsItsSymbolAndModifiersOnChannelEleven)
 
 TEST_F(CoreTest, ABurstOfFiveExposeEventsDrawsOnce)
 {
+    if (!kova::gui::ToolkitReadsQueue(d))
+        GTEST_SKIP() << "a host reads this connection: its events stay queued";
     Recorder c(nullptr, nullptr, 1, "expose", 0, 0, 0, 60, 40, 0, false);
     c.Show();
     Pump();
@@ -183,6 +185,8 @@ TEST_F(CoreTest, TheCloseRequestStopsATopLevelWindowAndClosesADialog)
 
 TEST_F(CoreTest, AConfigureBurstKeepsTheNewestGeometry)
 {
+    if (!kova::gui::ToolkitReadsQueue(d))
+        GTEST_SKIP() << "a host reads this connection: its events stay queued";
     Recorder c(nullptr, nullptr, 1, "moving", 0, 0, 0, 60, 40, 0, false);
     Pump();
     c.SetPosition(10, 20);

@@ -300,6 +300,19 @@ TEST_F(CoreTest, AControlWhoseWindowTheServerAlreadyDestroyedGoesQuietly)
     EXPECT_NE(err.find("BadWindow"), std::string::npos) << err;
 }
 
+TEST_F(CoreTest, EventsLeftOverFromADeletedControlPassWithoutErrorMessages)
+{
+    auto* c = new Recorder(nullptr, nullptr, 1, "short-lived", 0, 0, 0, 40, 30, 0, false);
+    c->Show();
+    XSync(d, False);
+    delete c;  // its map, expose, unmap and destroy notices are still queued
+    XSync(d, False);
+    testing::internal::CaptureStderr();
+    Pump();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err.find("XError"), std::string::npos) << err;
+}
+
 TEST_F(CoreTest, FocusIsNotAskedForAWindowThatCannotBeSeen)
 {
     Recorder hidden(nullptr, nullptr, 1, "hidden parent", 0, 0, 0, 100, 100, 0, false);
