@@ -10,7 +10,6 @@
 #include "plugin/identity.h"
 #include "plugin/pluginpanel.h"
 #include "plugin/splugin.h"
-#include "plugin/vstplugin.h"
 
 #include <X11/Xlib.h>
 #include <cstring>
@@ -30,10 +29,16 @@ const HostPattern kHostPatterns[] = {
     {"Phrazor", kHostPhrazor},     {"Usine", kHostUsine},           {"energyXT", kHostEnergyXT},
 };
 
+// Display names by host code.
+const char* const kHostNames[] = {
+    "(unknown)", "Sonar",     "Energy XT",  "Project 5", "FL Studio", "Cantabile", "SaviHost",
+    "Melodyne",  "Cubase/Nuendo", "Cubase4/Nuendo4", "Samplitude", "Tracktion", "Phrazor", "Usine",
+};
+
 }  // namespace
 
-SPluginEditor::SPluginEditor(AudioEffect* effect, SGlobals* globals, int& status)
-    : AEffEditor(effect), globals(globals), plugin(static_cast<SPlugin*>(effect))
+SPluginEditor::SPluginEditor(SPlugin* plugin, SIPluginAccess* access, SGlobals* globals, int& status)
+    : AEffEditor(plugin), globals(globals), plugin(plugin), access(access)
 {
     // The panel is refreshed from a toolkit thread, so Xlib must be
     // thread-safe before any window exists.
@@ -73,6 +78,13 @@ int SPluginEditor::IdentifyHost(const char* product, VstInt32 vendorVersion, int
     return kHostUnknown;
 }
 
+const char* SPluginEditor::HostName(int code)
+{
+    if (code < 0 || code >= (int)(sizeof kHostNames / sizeof kHostNames[0]))
+        return kHostNames[0];
+    return kHostNames[code];
+}
+
 void SPluginEditor::GetHostApp(int& status)
 {
     char vendor[128] = {};
@@ -98,7 +110,7 @@ void SPluginEditor::CreateWindows()
     // a window that arrives in their window by reparenting.
     panel = new SPluginPanel(globals, nullptr, (unsigned)globals->TakeId(), panelTitle.c_str(), 0x80001, 0, 0,
                              tessaro::kEditorWidth, tessaro::kEditorHeight, (int)holderWindow, false);
-    panel->SetEditor(this, static_cast<VSTPlugin*>(plugin));
+    panel->SetPlugin(access);
     panel->LoadControls();
 }
 

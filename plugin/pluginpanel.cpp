@@ -18,7 +18,8 @@
 #include "kova/gui/tooltip.h"
 #include "kova/images/text_logo.h"
 #include "kova/threading/timer.h"
-#include "plugin/vstplugin.h"
+#include "plugin/pluginaccess.h"
+#include "plugin/polyphonyengine.h"
 
 using kova::gui::SCOL;
 using kova::gui::SelectBrush;
@@ -299,14 +300,15 @@ void SPluginPanel::MouseStateChanged(bool* state, int code)
 
 std::atomic<bool>* SPluginPanel::LearnTarget(kova::gui::SControl* button)
 {
-    if (!effect)
+    if (!plugin)
         return nullptr;
+    PolyphonyEngine& engine = plugin->Engine();
     if (button == learnPolyButton)
-        return &effect->learnPolyCC;
+        return &engine.learnPolyCC;
     if (button == learnKillButton)
-        return &effect->learnKillCC;
+        return &engine.learnKillCC;
     if (button == learnPanicButton)
-        return &effect->learnPanicCC;
+        return &engine.learnPanicCC;
     return nullptr;
 }
 
@@ -321,23 +323,24 @@ void SPluginPanel::ParseEvent(kova::gui::SEvent* ev)
             titleLabel->Hide();
             return;
         }
-        if (!effect)
+        if (!plugin)
             return;
         const int v = ev->value;
         if (source == killButton) {
-            effect->setParameterAutomated(kParamKill, (float)v);
+            plugin->UserChange(kParamKill, (float)v);
         } else if (source == panicButton) {
             // One press sends the panic once and leaves it off.
-            effect->setParameterAutomated(kParamPanic, 0.0f);
-            effect->setParameterAutomated(kParamPanic, 1.0f);
-            effect->setParameterAutomated(kParamPanic, 0.0f);
+            plugin->UserChange(kParamPanic, 0.0f);
+            plugin->UserChange(kParamPanic, 1.0f);
+            plugin->UserChange(kParamPanic, 0.0f);
         } else if (source == presetButton) {
-            effect->setParameterAutomated(kParamPresetSwitching, (float)v);
+            plugin->UserChange(kParamPresetSwitching, (float)v);
         } else if (source == throughButton) {
-            effect->setParameterAutomated(kParamMidiThrough, (float)v);
+            plugin->UserChange(kParamMidiThrough, (float)v);
         } else if (std::atomic<bool>* target = LearnTarget(source)) {
+            const PolyphonyEngine& engine = plugin->Engine();
             if (v == 1) {
-                if (effect->suspended) {
+                if (plugin->Suspended()) {
                     MidiLearn(false, true);
                     return;
                 }
@@ -346,23 +349,23 @@ void SPluginPanel::ParseEvent(kova::gui::SEvent* ev)
                     MidiLearn(true, true);
             } else {
                 target->store(false);
-                if (!effect->learnPolyCC && !effect->learnKillCC && !effect->learnPanicCC)
+                if (!engine.learnPolyCC && !engine.learnKillCC && !engine.learnPanicCC)
                     MidiLearn(false, true);
             }
         }
         return;
     }
     case 5:
-        if (!effect)
+        if (!plugin)
             return;
         if (source == polyDial)
-            effect->setParameterAutomated(kParamPolyphony, (float)ev->value * kPolyScale);
+            plugin->UserChange(kParamPolyphony, (float)ev->value * kPolyScale);
         else if (source == polyCCDial)
-            effect->setParameterAutomated(kParamPolyCC, (float)ev->value * kCCScale);
+            plugin->UserChange(kParamPolyCC, (float)ev->value * kCCScale);
         else if (source == killCCDial)
-            effect->setParameterAutomated(kParamKillCC, (float)ev->value * kCCScale);
+            plugin->UserChange(kParamKillCC, (float)ev->value * kCCScale);
         else if (source == panicCCDial)
-            effect->setParameterAutomated(kParamPanicCC, (float)ev->value * kCCScale);
+            plugin->UserChange(kParamPanicCC, (float)ev->value * kCCScale);
         return;
     case 9: {
         if (!learnTimer || ev->value != (int)learnTimer->GetId() || !learning)
@@ -391,8 +394,8 @@ void SPluginPanel::MidiLearn(bool start, bool resetButtons)
             learnTimer->Stop();
         learning = true;
         blinkPhase = true;
-        if (effect)
-            effect->learnMode = true;
+        if (plugin)
+            plugin->Engine().learnMode = true;
         if (learnTimer)
             learnTimer->Start(kLearnBlinkMs);
         return;
@@ -400,8 +403,8 @@ void SPluginPanel::MidiLearn(bool start, bool resetButtons)
     if (learning) {
         if (learnTimer)
             learnTimer->Stop();
-        if (effect)
-            effect->learnMode = false;
+        if (plugin)
+            plugin->Engine().learnMode = false;
         learning = false;
         blinkPhase = false;
     }
@@ -418,9 +421,10 @@ void SPluginPanel::MidiLearn(bool start, bool resetButtons)
 
 void SPluginPanel::RefreshControls(long index)
 {
-    if (!controlsLoaded || !effect)
+    if (!controlsLoaded || !plugin)
         return;
-    auto param = [this](int i) { return (double)effect->getParameter(i); };
+    PolyphonyEngine& engine = plugin->Engine();
+    auto param = [&engine](int i) { return (double)engine.getParameter(i); };
     switch (index) {
     case kParamPolyphony: polyDial->SetValue(Round(param(0) * 127.0), false); break;
     case kParamKill: killButton->SetValue(Round(param(1)), false); break;
@@ -433,7 +437,7 @@ void SPluginPanel::RefreshControls(long index)
     case kParamLearnDone: MidiLearn(false, true); break;
     case -1: {
         char name[256] = {};
-        effect->getProgramName(name);
+        engine.getProgramName(name);
         {
             std::lock_guard<std::mutex> lock(nameMutex);
             std::strncpy(programName, name, sizeof programName - 1);

@@ -1,7 +1,7 @@
 // SPluginPanel: the editor's window, 260 x 162 pixels. It holds the
 // controls, draws the static background (titles, frames, captions) once into
 // a memory device, turns the user's changes into parameter changes the host
-// records (setParameterAutomated), shows the engine's changes that the
+// records (SIPluginAccess::UserChange), shows the engine's changes that the
 // editor hands over as indexed refreshes, and blinks the MIDI learn buttons.
 //
 // Engine bindings:
@@ -46,8 +46,7 @@ namespace kova::threading {
 class STimer;
 }
 
-class SPluginEditor;
-class VSTPlugin;
+class SIPluginAccess;
 
 class SPluginPanel : public kova::gui::SWindow {
 public:
@@ -63,7 +62,7 @@ public:
     ~SPluginPanel() override;
 
     // Makes the children, the value texts and the background. Call once,
-    // after SetEditor.
+    // after SetPlugin.
     void LoadControls() override;
     void Focussing(bool on) override;
     // Shows what the engine holds for the parameter index; -1 refreshes
@@ -83,11 +82,8 @@ public:
     // also puts the three learn buttons back to off and cyan.
     void MidiLearn(bool start, bool resetButtons);
 
-    void SetEditor(SPluginEditor* e, VSTPlugin* plugin)
-    {
-        editor = e;
-        effect = plugin;
-    }
+    // The plug-in the controls act on. Call once, before LoadControls.
+    void SetPlugin(SIPluginAccess* access) { plugin = access; }
 
     // --- For the editor and tests ---
     Button* killButton = nullptr;
@@ -128,8 +124,7 @@ private:
     kova::threading::STimer* learnTimer = nullptr;
     std::atomic<bool> learning{false};
     std::atomic<bool> blinkPhase{false};
-    SPluginEditor* editor = nullptr;
-    VSTPlugin* effect = nullptr;
+    SIPluginAccess* plugin = nullptr;
     kova::gui::context::SDrawMemoryDevice* backgroundDevice = nullptr;
     kova::gui::context::SDrawBitmap* backgroundBitmap = nullptr;
     bool controlsLoaded = false;

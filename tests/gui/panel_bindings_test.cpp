@@ -165,10 +165,10 @@ TEST_F(PanelBinding, LearningFromTwoButtonsAssignsTheNextControllerToBoth)
     MoveTo(*P()->learnPanicButton, 7, 7);
     Click(*P()->learnPanicButton);
     EXPECT_TRUE(P()->Learning());
-    EXPECT_TRUE(plugin->learnMode);
-    EXPECT_TRUE(plugin->learnKillCC);
-    EXPECT_TRUE(plugin->learnPanicCC);
-    EXPECT_FALSE(plugin->learnPolyCC);
+    EXPECT_TRUE(plugin->Engine().learnMode);
+    EXPECT_TRUE(plugin->Engine().learnKillCC);
+    EXPECT_TRUE(plugin->Engine().learnPanicCC);
+    EXPECT_FALSE(plugin->Engine().learnPolyCC);
     // The armed buttons blink between red and cyan.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     Settle(50);
@@ -186,7 +186,7 @@ TEST_F(PanelBinding, LearningFromTwoButtonsAssignsTheNextControllerToBoth)
     EXPECT_TRUE(WaitUntil([&] {
         return !P()->Learning() && P()->learnKillButton->GetValue() == 0 && P()->learnPanicButton->GetValue() == 0;
     }));
-    EXPECT_FALSE(plugin->learnMode);
+    EXPECT_FALSE(plugin->Engine().learnMode);
     EXPECT_TRUE(WaitUntil([&] { return P()->killCCDial->GetValue() == 22 && P()->panicCCDial->GetValue() == 22; }));
     EXPECT_STREQ(P()->killCCDial->ValueText().c_str(), "021");
     EXPECT_EQ(P()->polyCCDial->GetValue(), 0);
@@ -199,8 +199,8 @@ TEST_F(PanelBinding, ReleasingTheOnlyArmedLearnButtonEndsLearningWithoutAssignin
     EXPECT_TRUE(P()->Learning());
     Click(*P()->learnPolyButton);
     EXPECT_FALSE(P()->Learning());
-    EXPECT_FALSE(plugin->learnMode);
-    EXPECT_FALSE(plugin->learnPolyCC);
+    EXPECT_FALSE(plugin->Engine().learnMode);
+    EXPECT_FALSE(plugin->Engine().learnPolyCC);
     Block({Midi(0xB0, 5, 64)});
     Settle();
     EXPECT_EQ(P()->polyCCDial->GetValue(), 0);
@@ -213,7 +213,7 @@ TEST_F(PanelBinding, LearningCannotStartWhileTheEngineIsSuspended)
     Click(*P()->learnKillButton);
     EXPECT_FALSE(P()->Learning());
     EXPECT_EQ(P()->learnKillButton->GetValue(), 0);
-    EXPECT_FALSE(plugin->learnKillCC);
+    EXPECT_FALSE(plugin->Engine().learnKillCC);
 }
 
 TEST_F(PanelBinding, ClickingTheTitleHidesItAndClickingThereAgainShowsIt)
