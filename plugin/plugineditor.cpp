@@ -183,8 +183,11 @@ void SPluginEditor::close()
     {
         // Not while the toolkit's pump dispatches (it uses the cursor).
         kova::gui::SDispatchGuard guard;
-        if (panel)
+        if (panel) {
+            // A drag cut short by the closing leaves no parameter held.
+            panel->EndGesture();
             panel->Reparent((int)holderWindow);
+        }
         globals->cursor = nullptr;
         delete cursor;
         cursor = nullptr;
