@@ -10,7 +10,6 @@
 #include "plugin/identity.h"
 #include "plugin/pluginpanel.h"
 #include "plugin/splugin.h"
-#include "plugin/vstplugin.h"
 
 #include <X11/Xlib.h>
 #include <cstring>
@@ -30,10 +29,21 @@ const HostPattern kHostPatterns[] = {
     {"Phrazor", kHostPhrazor},     {"Usine", kHostUsine},           {"energyXT", kHostEnergyXT},
 };
 
+// Hosts that crash on audioMasterBeginEdit. Ardour (7.3 seen) dies in its
+// begin-edit handling, on its plug-in GUI thread, for a parameter under
+// Touch or Latch automation.
+const char* const kHostsWithoutGestures[] = {"Ardour"};
+
+// Display names by host code.
+const char* const kHostNames[] = {
+    "(unknown)", "Sonar",     "Energy XT",  "Project 5", "FL Studio", "Cantabile", "SaviHost",
+    "Melodyne",  "Cubase/Nuendo", "Cubase4/Nuendo4", "Samplitude", "Tracktion", "Phrazor", "Usine",
+};
+
 }  // namespace
 
-SPluginEditor::SPluginEditor(AudioEffect* effect, SGlobals* globals, int& status)
-    : AEffEditor(effect), globals(globals), plugin(static_cast<SPlugin*>(effect))
+SPluginEditor::SPluginEditor(SPlugin* plugin, SIPluginAccess* access, SGlobals* globals, int& status)
+    : AEffEditor(plugin), globals(globals), plugin(plugin), access(access)
 {
     // The panel is refreshed from a toolkit thread, so Xlib must be
     // thread-safe before any window exists.
@@ -73,6 +83,13 @@ int SPluginEditor::IdentifyHost(const char* product, VstInt32 vendorVersion, int
     return kHostUnknown;
 }
 
+const char* SPluginEditor::HostName(int code)
+{
+    if (code < 0 || code >= (int)(sizeof kHostNames / sizeof kHostNames[0]))
+        return kHostNames[0];
+    return kHostNames[code];
+}
+
 void SPluginEditor::GetHostApp(int& status)
 {
     char vendor[128] = {};
@@ -82,6 +99,9 @@ void SPluginEditor::GetHostApp(int& status)
     product[sizeof product - 1] = 0;
     VstInt32 version = std::strstr(product, "Cubase") ? plugin->getHostVendorVersion() : 0;
     hostCode = IdentifyHost(product, version, status);
+    for (const char* host : kHostsWithoutGestures)
+        if (std::strstr(product, host))
+            hostTakesGestures = false;
 }
 
 void SPluginEditor::CreateWindows()
@@ -98,7 +118,7 @@ void SPluginEditor::CreateWindows()
     // a window that arrives in their window by reparenting.
     panel = new SPluginPanel(globals, nullptr, (unsigned)globals->TakeId(), panelTitle.c_str(), 0x80001, 0, 0,
                              tessaro::kEditorWidth, tessaro::kEditorHeight, (int)holderWindow, false);
-    panel->SetEditor(this, static_cast<VSTPlugin*>(plugin));
+    panel->SetPlugin(access);
     panel->LoadControls();
 }
 
@@ -171,8 +191,11 @@ void SPluginEditor::close()
     {
         // Not while the toolkit's pump dispatches (it uses the cursor).
         kova::gui::SDispatchGuard guard;
-        if (panel)
+        if (panel) {
+            // A drag cut short by the closing leaves no parameter held.
+            panel->EndGesture();
             panel->Reparent((int)holderWindow);
+        }
         globals->cursor = nullptr;
         delete cursor;
         cursor = nullptr;

@@ -1,6 +1,7 @@
 // The editor object the host opens and closes. It identifies the host when
 // the plug-in is created and carries change notifications from the engine
-// (posted from any thread as flags) to the control panel.
+// (posted from any thread as flags) to the control panel; the panel reaches
+// the plug-in through SIPluginAccess.
 //
 // Windows: the first open makes a hidden holder window and the panel inside
 // it, then moves the panel into the host's window (hosts serve the events of
@@ -23,8 +24,8 @@
 #include <atomic>
 #include <cstdint>
 
-class AudioEffect;
 class SGlobals;
+class SIPluginAccess;
 class SPlugin;
 class SPluginPanel;
 
@@ -57,7 +58,9 @@ enum StartupStatus {
 
 class SPluginEditor : public AEffEditor {
 public:
-    SPluginEditor(AudioEffect* effect, SGlobals* globals, int& status);
+    // Identifies the host; status becomes kStartupHostNotSupported for a
+    // refused one.
+    SPluginEditor(SPlugin* plugin, SIPluginAccess* access, SGlobals* globals, int& status);
     ~SPluginEditor() override;
 
     VstInt32 open(void* parent) override;
@@ -75,12 +78,17 @@ public:
     static void idlestatic(void* editor);
 
     int HostCode() const { return hostCode; }
+    // False for a host known to crash on edit gestures: it is told only of
+    // the changes.
+    bool HostTakesGestures() const { return hostTakesGestures; }
     SPluginPanel* Panel() const { return panel; }
     kova::gui::SControl* Holder() const { return holder; }
     unsigned long ParentWindow() const { return parentWindow; }
     bool IsOpen() const { return isOpen.load(std::memory_order_acquire); }
     // The host code a product string yields; status becomes 3 for a refused host.
     static int IdentifyHost(const char* product, VstInt32 vendorVersion, int& status);
+    // The display name of a host code; "(unknown)" for codes it does not know.
+    static const char* HostName(int code);
 
     static constexpr int kIndexCount = 256;
 
@@ -94,7 +102,9 @@ private:
     SGlobals* globals;
     SPluginPanel* panel = nullptr;
     SPlugin* plugin;
+    SIPluginAccess* access;
     int hostCode = kHostUnknown;
+    bool hostTakesGestures = true;
     std::atomic<bool> indexedPending{false};
     std::atomic<bool> isOpen{false};
     std::atomic<int> updatePending{0};

@@ -18,7 +18,8 @@
 #include "kova/gui/tooltip.h"
 #include "kova/images/text_logo.h"
 #include "kova/threading/timer.h"
-#include "plugin/vstplugin.h"
+#include "plugin/pluginaccess.h"
+#include "plugin/polyphonyengine.h"
 
 using kova::gui::SCOL;
 using kova::gui::SelectBrush;
@@ -49,6 +50,7 @@ SPluginPanel::SPluginPanel(SGlobals* globals, kova::gui::SControl* owner, unsign
     EnableEventHandler(3);
     EnableEventHandler(5);
     EnableEventHandler(9);
+    EnableEventHandler(Dial::GestureChannel);
     AddEventListener(this, 9);
     backgroundBitmap = new SDrawBitmap(nullptr, width, height, false);
     backgroundDevice = new SDrawMemoryDevice(drawing ? drawing->GetDevice() : nullptr, backgroundBitmap);
@@ -102,6 +104,7 @@ SPluginPanel::Dial* SPluginPanel::MakeDial(const char* name, int x, int y, int w
     d->SetLabel("", statdata ? statdata->FindFont(8, false, false) : nullptr, 0);
     d->SetValueFont(statdata ? statdata->FindFont(8, false, false) : nullptr);
     d->AddEventListener(this, 5);
+    d->AddEventListener(this, Dial::GestureChannel);
     kova::gui::SetTooltip(d, tooltip, tip, kova::gui::SIToolTipAnchor::PlaceBelow);
     return d;
 }
@@ -299,14 +302,15 @@ void SPluginPanel::MouseStateChanged(bool* state, int code)
 
 std::atomic<bool>* SPluginPanel::LearnTarget(kova::gui::SControl* button)
 {
-    if (!effect)
+    if (!plugin)
         return nullptr;
+    PolyphonyEngine& engine = plugin->Engine();
     if (button == learnPolyButton)
-        return &effect->learnPolyCC;
+        return &engine.learnPolyCC;
     if (button == learnKillButton)
-        return &effect->learnKillCC;
+        return &engine.learnKillCC;
     if (button == learnPanicButton)
-        return &effect->learnPanicCC;
+        return &engine.learnPanicCC;
     return nullptr;
 }
 
@@ -321,23 +325,26 @@ void SPluginPanel::ParseEvent(kova::gui::SEvent* ev)
             titleLabel->Hide();
             return;
         }
-        if (!effect)
+        if (!plugin)
             return;
         const int v = ev->value;
         if (source == killButton) {
-            effect->setParameterAutomated(kParamKill, (float)v);
+            ChangeInOneGesture(kParamKill, (float)v);
         } else if (source == panicButton) {
             // One press sends the panic once and leaves it off.
-            effect->setParameterAutomated(kParamPanic, 0.0f);
-            effect->setParameterAutomated(kParamPanic, 1.0f);
-            effect->setParameterAutomated(kParamPanic, 0.0f);
+            plugin->BeginGesture(kParamPanic);
+            plugin->UserChange(kParamPanic, 0.0f);
+            plugin->UserChange(kParamPanic, 1.0f);
+            plugin->UserChange(kParamPanic, 0.0f);
+            plugin->EndGesture(kParamPanic);
         } else if (source == presetButton) {
-            effect->setParameterAutomated(kParamPresetSwitching, (float)v);
+            ChangeInOneGesture(kParamPresetSwitching, (float)v);
         } else if (source == throughButton) {
-            effect->setParameterAutomated(kParamMidiThrough, (float)v);
+            ChangeInOneGesture(kParamMidiThrough, (float)v);
         } else if (std::atomic<bool>* target = LearnTarget(source)) {
+            const PolyphonyEngine& engine = plugin->Engine();
             if (v == 1) {
-                if (effect->suspended) {
+                if (plugin->Suspended()) {
                     MidiLearn(false, true);
                     return;
                 }
@@ -346,24 +353,38 @@ void SPluginPanel::ParseEvent(kova::gui::SEvent* ev)
                     MidiLearn(true, true);
             } else {
                 target->store(false);
-                if (!effect->learnPolyCC && !effect->learnKillCC && !effect->learnPanicCC)
+                if (!engine.learnPolyCC && !engine.learnKillCC && !engine.learnPanicCC)
                     MidiLearn(false, true);
             }
         }
         return;
     }
-    case 5:
-        if (!effect)
+    case 5: {
+        const int index = DialParameter(source);
+        if (!plugin || index < 0)
             return;
-        if (source == polyDial)
-            effect->setParameterAutomated(kParamPolyphony, (float)ev->value * kPolyScale);
-        else if (source == polyCCDial)
-            effect->setParameterAutomated(kParamPolyCC, (float)ev->value * kCCScale);
-        else if (source == killCCDial)
-            effect->setParameterAutomated(kParamKillCC, (float)ev->value * kCCScale);
-        else if (source == panicCCDial)
-            effect->setParameterAutomated(kParamPanicCC, (float)ev->value * kCCScale);
+        const float value = (float)ev->value * (index == kParamPolyphony ? kPolyScale : kCCScale);
+        // A change of the dial the user holds belongs to that gesture; a
+        // wheel step is a gesture of its own.
+        if (index == heldParameter)
+            plugin->UserChange(index, value);
+        else
+            ChangeInOneGesture(index, value);
         return;
+    }
+    case Dial::GestureChannel: {
+        const int index = DialParameter(source);
+        if (!plugin || index < 0)
+            return;
+        if (ev->value == Dial::GestureBegins) {
+            EndGesture();
+            heldParameter = index;
+            plugin->BeginGesture(index);
+        } else if (index == heldParameter) {
+            EndGesture();
+        }
+        return;
+    }
     case 9: {
         if (!learnTimer || ev->value != (int)learnTimer->GetId() || !learning)
             return;
@@ -383,6 +404,34 @@ void SPluginPanel::ParseEvent(kova::gui::SEvent* ev)
     }
 }
 
+int SPluginPanel::DialParameter(kova::gui::SControl* dial) const
+{
+    if (dial == polyDial)
+        return kParamPolyphony;
+    if (dial == polyCCDial)
+        return kParamPolyCC;
+    if (dial == killCCDial)
+        return kParamKillCC;
+    if (dial == panicCCDial)
+        return kParamPanicCC;
+    return -1;
+}
+
+void SPluginPanel::ChangeInOneGesture(int index, float value)
+{
+    plugin->BeginGesture(index);
+    plugin->UserChange(index, value);
+    plugin->EndGesture(index);
+}
+
+void SPluginPanel::EndGesture()
+{
+    const int index = heldParameter;
+    heldParameter = -1;
+    if (index >= 0 && plugin)
+        plugin->EndGesture(index);
+}
+
 void SPluginPanel::MidiLearn(bool start, bool resetButtons)
 {
     std::lock_guard<std::mutex> lock(learnMutex);
@@ -391,8 +440,8 @@ void SPluginPanel::MidiLearn(bool start, bool resetButtons)
             learnTimer->Stop();
         learning = true;
         blinkPhase = true;
-        if (effect)
-            effect->learnMode = true;
+        if (plugin)
+            plugin->Engine().learnMode = true;
         if (learnTimer)
             learnTimer->Start(kLearnBlinkMs);
         return;
@@ -400,8 +449,8 @@ void SPluginPanel::MidiLearn(bool start, bool resetButtons)
     if (learning) {
         if (learnTimer)
             learnTimer->Stop();
-        if (effect)
-            effect->learnMode = false;
+        if (plugin)
+            plugin->Engine().learnMode = false;
         learning = false;
         blinkPhase = false;
     }
@@ -418,9 +467,10 @@ void SPluginPanel::MidiLearn(bool start, bool resetButtons)
 
 void SPluginPanel::RefreshControls(long index)
 {
-    if (!controlsLoaded || !effect)
+    if (!controlsLoaded || !plugin)
         return;
-    auto param = [this](int i) { return (double)effect->getParameter(i); };
+    PolyphonyEngine& engine = plugin->Engine();
+    auto param = [&engine](int i) { return (double)engine.getParameter(i); };
     switch (index) {
     case kParamPolyphony: polyDial->SetValue(Round(param(0) * 127.0), false); break;
     case kParamKill: killButton->SetValue(Round(param(1)), false); break;
@@ -433,7 +483,7 @@ void SPluginPanel::RefreshControls(long index)
     case kParamLearnDone: MidiLearn(false, true); break;
     case -1: {
         char name[256] = {};
-        effect->getProgramName(name);
+        engine.getProgramName(name);
         {
             std::lock_guard<std::mutex> lock(nameMutex);
             std::strncpy(programName, name, sizeof programName - 1);

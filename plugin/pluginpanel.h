@@ -1,7 +1,7 @@
 // SPluginPanel: the editor's window, 260 x 162 pixels. It holds the
 // controls, draws the static background (titles, frames, captions) once into
 // a memory device, turns the user's changes into parameter changes the host
-// records (setParameterAutomated), shows the engine's changes that the
+// records (SIPluginAccess::UserChange), shows the engine's changes that the
 // editor hands over as indexed refreshes, and blinks the MIDI learn buttons.
 //
 // Engine bindings:
@@ -15,6 +15,11 @@
 //   learn buttons         the engine's learn targets; index 9 from the
 //                         engine ends learning
 // Refreshes from the engine set the controls without sending anything back.
+//
+// Gestures: every user change reaches the host between a begin and an end
+// for its parameter. A dial's gesture lasts from the press to the release
+// (its changes in between); a wheel step and a button click are gestures
+// of their own, the panic's three changes one gesture.
 //
 // Threads: controls are made and destroyed on the host's GUI thread; events
 // arrive on the thread that dispatches X events, refreshes on the toolkit's
@@ -46,8 +51,7 @@ namespace kova::threading {
 class STimer;
 }
 
-class SPluginEditor;
-class VSTPlugin;
+class SIPluginAccess;
 
 class SPluginPanel : public kova::gui::SWindow {
 public:
@@ -63,7 +67,7 @@ public:
     ~SPluginPanel() override;
 
     // Makes the children, the value texts and the background. Call once,
-    // after SetEditor.
+    // after SetPlugin.
     void LoadControls() override;
     void Focussing(bool on) override;
     // Shows what the engine holds for the parameter index; -1 refreshes
@@ -82,12 +86,12 @@ public:
     // Starts (start) or ends the learn blinking; ending with resetButtons
     // also puts the three learn buttons back to off and cyan.
     void MidiLearn(bool start, bool resetButtons);
+    // Ends the gesture of the dial the user holds, if any (the editor
+    // closes under it). Dispatcher thread, or under the dispatch guard.
+    void EndGesture();
 
-    void SetEditor(SPluginEditor* e, VSTPlugin* plugin)
-    {
-        editor = e;
-        effect = plugin;
-    }
+    // The plug-in the controls act on. Call once, before LoadControls.
+    void SetPlugin(SIPluginAccess* access) { plugin = access; }
 
     // --- For the editor and tests ---
     Button* killButton = nullptr;
@@ -121,6 +125,9 @@ private:
     // The learn target flag of the engine that a learn button arms.
     std::atomic<bool>* LearnTarget(kova::gui::SControl* button);
     bool PointerInClient(Point& p);
+    // The parameter a dial sets; -1 for other controls.
+    int DialParameter(kova::gui::SControl* dial) const;
+    void ChangeInOneGesture(int index, float value);
 
     char programName[48] = {};
     Rect titleRect;
@@ -128,8 +135,8 @@ private:
     kova::threading::STimer* learnTimer = nullptr;
     std::atomic<bool> learning{false};
     std::atomic<bool> blinkPhase{false};
-    SPluginEditor* editor = nullptr;
-    VSTPlugin* effect = nullptr;
+    SIPluginAccess* plugin = nullptr;
+    int heldParameter = -1;  // the dial the user holds; dispatcher thread
     kova::gui::context::SDrawMemoryDevice* backgroundDevice = nullptr;
     kova::gui::context::SDrawBitmap* backgroundBitmap = nullptr;
     bool controlsLoaded = false;

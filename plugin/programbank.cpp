@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "kova/gui/info.h"
-
 VSTPluginProgramBank::VSTPluginProgramBank()
 {
     std::memset(programs, 0, sizeof programs);
@@ -15,32 +13,20 @@ VSTPluginProgramBank::VSTPluginProgramBank()
     }
 }
 
-int VSTPluginProgramBank::readProgram(const void* data, long size, int index, bool* newerVersion)
+ChunkLoad VSTPluginProgramBank::readProgram(const void* data, long size, int index)
 {
     if (!data || size < kProgramSize || index < 0 || index >= kPrograms)
-        return 0;
+        return ChunkLoad::Refused;
     std::memmove(&programs[index], data, kProgramSize); // data may be our own record
-    if (size > kProgramSize) {
-        if (newerVersion)
-            *newerVersion = true;
-        else
-            ShowNewerVersionMessage(false);
-    }
-    return 1;
+    return size > kProgramSize ? ChunkLoad::LoadedFromNewerVersion : ChunkLoad::Loaded;
 }
 
-int VSTPluginProgramBank::readBank(const void* data, long size, bool* newerVersion)
+ChunkLoad VSTPluginProgramBank::readBank(const void* data, long size)
 {
     if (!data || size < kBankSize)
-        return 0;
+        return ChunkLoad::Refused;
     std::memmove(programs, data, kBankSize); // data may be our own records
-    if (size > kBankSize) {
-        if (newerVersion)
-            *newerVersion = true;
-        else
-            ShowNewerVersionMessage(true);
-    }
-    return 1;
+    return size > kBankSize ? ChunkLoad::LoadedFromNewerVersion : ChunkLoad::Loaded;
 }
 
 const char* VSTPluginProgramBank::NewerVersionMessage(bool bank, char* text, size_t size)
@@ -49,10 +35,4 @@ const char* VSTPluginProgramBank::NewerVersionMessage(bool bank, char* text, siz
                   bank ? "Failed to load bank" : "Failed to load program", "Saved with newer version",
                   static_cast<double>(tessaro::kChunkVersion));
     return text;
-}
-
-void VSTPluginProgramBank::ShowNewerVersionMessage(bool bank)
-{
-    char text[160];
-    kova::gui::SInfo(NewerVersionMessage(bank, text, sizeof text), tessaro::kProductName);
 }

@@ -31,6 +31,13 @@ static_assert(offsetof(VSTPluginProgram, polyCC) == 52, "program record layout")
 static_assert(offsetof(VSTPluginProgram, polyphony) == 84, "program record layout");
 static_assert(offsetof(VSTPluginProgram, kill) == 88, "program record layout");
 
+// What loading a chunk did.
+enum class ChunkLoad {
+    Refused,                 // shorter than a record (or the bank): nothing changed
+    Loaded,
+    LoadedFromNewerVersion,  // longer: the first records' worth loaded, the rest lost
+};
+
 class VSTPluginProgramBank {
 public:
     static constexpr int kPrograms = tessaro::kNumPrograms;
@@ -43,18 +50,15 @@ public:
     VSTPluginProgramBank();
 
     // Loads one program chunk into record `index`. Shorter than a record:
-    // refused (0), nothing changes. Longer: the first record's worth is
-    // loaded (1) and the user is told that some settings were lost - at
-    // once, or, when `newerVersion` is given, by the caller through
-    // ShowNewerVersionMessage (so that no dialog opens under a lock).
-    int readProgram(const void* data, long size, int index, bool* newerVersion = nullptr);
+    // refused, nothing changes. Longer: the first record's worth is loaded,
+    // and the caller tells the user that some settings were lost.
+    ChunkLoad readProgram(const void* data, long size, int index);
     // The same for a bank chunk of all 32 records.
-    int readBank(const void* data, long size, bool* newerVersion = nullptr);
+    ChunkLoad readBank(const void* data, long size);
 
-    // "Failed to load bank|program\n(Reason: Saved with newer version ...",
-    // titled with the product name.
-    static void ShowNewerVersionMessage(bool bank);
-    // The message text; returns `text`.
+    // What the user is told about a chunk from a newer version:
+    // "Failed to load bank|program\n(Reason: Saved with newer version ...".
+    // Returns `text`.
     static const char* NewerVersionMessage(bool bank, char* text, size_t size);
 
     VSTPluginProgram programs[kPrograms];

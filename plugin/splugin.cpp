@@ -3,35 +3,25 @@
 #include "kova/gui/connection.h"
 #include "kova/gui/globals.h"
 #include "kova/system/filepath.h"
+#include "plugin/aeffeditor.h"
 #include "plugin/identity.h"
-#include "plugin/plugineditor.h"
 
 #include <cstring>
 
 namespace {
-
-const char* const kHostNames[] = {
-    "(unknown)", "Sonar",     "Energy XT",  "Project 5", "FL Studio", "Cantabile", "SaviHost",
-    "Melodyne",  "Cubase/Nuendo", "Cubase4/Nuendo4", "Samplitude", "Tracktion", "Phrazor", "Usine",
-};
 
 const char* const kCanDo[] = {"sendVstMidiEvent", "sendVstEvents", "receiveVstEvents",
                               "receiveVstMidiEvent", "receiveVstTimeInfo"};
 
 }  // namespace
 
-SPlugin::SPlugin(audioMasterCallback audioMaster, int& status)
+SPlugin::SPlugin(audioMasterCallback audioMaster)
     : AudioEffectX(audioMaster, tessaro::kNumPrograms, tessaro::kNumParams)
 {
     editorRect.top = 0;
     editorRect.left = 0;
     editorRect.bottom = tessaro::kEditorHeight;
     editorRect.right = tessaro::kEditorWidth;
-
-    globals = new SGlobals();
-    pluginEditor = new SPluginEditor(this, globals, status);
-    editor = pluginEditor;
-    SetFlag(effFlagsHasEditor, pluginEditor != nullptr);
 
     isSynth(true);
     setUniqueID(tessaro::kUniqueID);
@@ -72,13 +62,13 @@ VstIntPtr SPlugin::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, 
         Display* none = nullptr;
         if (value)
             dp.compare_exchange_strong(none, (Display*)value);
-        if (pluginEditor)
-            pluginEditor->open(ptr);
+        if (editor)
+            editor->open(ptr);
         return 1;
     }
     case effEditClose:
-        if (pluginEditor)
-            pluginEditor->close();
+        if (editor)
+            editor->close();
         return 1;
     case effEditIdle:
         return 0;
@@ -151,14 +141,4 @@ VstInt32 SPlugin::canDo(char* text)
         if (std::strcmp(text, capability) == 0)
             return 1;
     return -1;
-}
-
-const char* SPlugin::PluginHostName() const
-{
-    if (!pluginEditor)
-        return "";
-    int code = pluginEditor->HostCode();
-    if (code < 0 || code >= (int)(sizeof kHostNames / sizeof kHostNames[0]))
-        return kHostNames[0];
-    return kHostNames[code];
 }

@@ -1,6 +1,8 @@
-// The plug-in base between the effect adapter and the engine: identity and
-// capabilities towards the host, the editor opcodes, the suspended and
-// editor-closed states, and the lock shared by engine and editor.
+// The plug-in base between the effect adapter and the VST 2 plug-in: identity
+// and capabilities towards the host, the editor opcodes, the suspended and
+// editor-closed states, and the lock shared with the editor. The plug-in
+// gives it its editor and the globals of the editor's windows; the base
+// deletes both, the editor first.
 #pragma once
 
 #include "kova/data/datastring.h"
@@ -14,7 +16,7 @@ class SPluginEditor;
 
 class SPlugin : public AudioEffectX {
 public:
-    SPlugin(audioMasterCallback audioMaster, int& status);
+    explicit SPlugin(audioMasterCallback audioMaster);
     ~SPlugin() override;
 
     VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
@@ -32,9 +34,6 @@ public:
     VstInt32 getVendorVersion() override;
     VstInt32 canDo(char* text) override;
 
-    // The host's display name, from the host code the editor determined.
-    const char* PluginHostName() const;
-
     // The editor when its window is open, else null. Reads the editor-closed
     // flag atomically, so the audio thread never waits for the editor's lock.
     SPluginEditor* OpenEditor() const
@@ -46,9 +45,10 @@ public:
     std::atomic<bool> editorClosed{true};
     // Written by effMainsChanged; read by the audio thread.
     std::atomic<bool> suspended{true};
+    // Set by the plug-in; owned through AudioEffect::editor.
     SPluginEditor* pluginEditor = nullptr;
     ERect editorRect;
-    SGlobals* globals = nullptr;
+    SGlobals* globals = nullptr;  // owned
     kova::data::datastring<32, char>* effectName = nullptr;
     kova::data::datastring<32, char>* pluginDirectory = nullptr;
     kova::threading::SMutexOS pluginLock;

@@ -1,71 +1,24 @@
-// The polyphony engine: the effect the host loads. Per audio block it drains
-// the MIDI the host queued through the note table (admit, drop or steal),
-// remote controllers and program changes, passes the audio through
-// unchanged, and hands every resulting event back to the host in one block.
+// The VST 2 adapter: the effect the host loads. It owns the polyphony
+// engine and the editor. Per audio block it queues the host's MIDI into the
+// engine, runs the engine, passes the audio through unchanged and hands the
+// engine's output to the host in one event block. It tells an open editor
+// of the engine's changes, and the host of the user's.
+//
+// The engine's locking contract is in plugin/polyphonyengine.h. The adapter
+// adds: the audio thread never takes the editor's pthread mutex (engine
+// notifications only set the editor's flags and read the editor-closed
+// flag atomically), and the message about a chunk from a newer version is
+// shown after the engine's lock is released.
 #pragma once
 
-#include <atomic>
-#include <cstdint>
-
-#include "kova/midi/midievent.h"
-#include "kova/midi/midiqueue.h"
-#include "kova/midi/noteinfo.h"
-#include "kova/midi/notetable.h"
-#include "kova/threading/mutex.h"
-#include "plugin/programbank.h"
+#include "plugin/enginelistener.h"
+#include "plugin/pluginaccess.h"
+#include "plugin/polyphonyengine.h"
 #include "plugin/splugin.h"
 
-// Parameter indices: 0-4 are the host's, 6-10 are used between engine and
-// editor.
-enum VSTPluginParameter {
-    kParamPolyphony = 0,
-    kParamKill = 1,
-    kParamPanic = 2,
-    kParamPresetSwitching = 3,
-    kParamMidiThrough = 4,
-    kParamPolyCC = 6,
-    kParamKillCC = 7,
-    kParamPanicCC = 8,
-    kParamLearnDone = 9,    // refresh of the learn display
-    kParamActiveNotes = 10, // number of notes sounding, not scaled
-};
-
-// How engine state is kept free of races.
-//
-// engineLock (a spin lock that never blocks in the kernel) is the single
-// guard of all engine state: the note table with its count, counter and
-// index, outQueue, the program records and curProgram, the panic state and
-// the consumption of the learn flags. The audio thread takes it for the
-// drain and for the flush; every public operation that reads or writes that
-// state from another thread (parameters, programs, names, chunks, suspend)
-// takes it too, through EngineGuard.
-//
-// The drain changes parameters and programs through the same public
-// operations (remote controllers, learn, program changes) while it already
-// holds the lock, so the guard is re-entrant per thread: the owner's thread
-// id is stored atomically after locking and cleared before unlocking, and a
-// guard on the owning thread does nothing. (No thread_local: thread-local
-// storage in a dlopened object may allocate on first use.)
-//
-// Nothing slow happens under the lock: no X call, no dialog (the message
-// about a chunk from a newer version is shown after the lock is released),
-// no allocation, no host callback. Editor notifications only set flags and
-// read the editor-closed flag atomically; the audio thread never takes the
-// editor's pthread mutex. inQueue belongs to the audio thread alone
-// (processEvents and the drain) and needs no lock. The learn flags are
-// atomics because the editor panel sets them directly.
-class VSTPlugin : public SPlugin {
+class VSTPlugin : public SPlugin, private SIEngineListener, public SIPluginAccess {
 public:
-    static constexpr int kTableSize = 128;
-    static constexpr int kInQueueSize = 256;
-    static constexpr int kPanicEvents = 32; // All Sound Off and pitch-bend centre on 16 channels
-    // Room for everything the engine can make between two flushes, so no
-    // event is lost: each queued input gives at most one event besides
-    // note-offs (a note-on, or a forwarded message); note-offs end at most
-    // the notes sounding at the last flush (128) plus those admitted since
-    // (at most one per input, 256); a panic adds its 32 events at most once
-    // per flush (a second panic before the flush repeats what is queued).
-    static constexpr int kOutQueueSize = kInQueueSize * 2 + kTableSize + kPanicEvents; // 672
+    static constexpr int kOutQueueSize = PolyphonyEngine::kOutQueueSize;
 
     VSTPlugin(audioMasterCallback audioMaster, int& status);
     ~VSTPlugin() override;
@@ -95,18 +48,22 @@ public:
     bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;
     // A pointer into the live records, valid until the next setChunk.
     VstInt32 getChunk(void** data, bool isPreset = false) override;
+    // A chunk longer than this version writes loads, and the user is told
+    // that some settings were lost.
     VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset = false) override;
 
-    // MIDI learn, set directly by the editor panel: learnMode while learning
-    // runs, and a flag per function the next control change is assigned to.
-    std::atomic<bool> learnMode{false};
-    std::atomic<bool> learnPolyCC{false};
-    std::atomic<bool> learnKillCC{false};
-    std::atomic<bool> learnPanicCC{false};
+    // The host's display name, from the host code the editor determined.
+    const char* PluginHostName() const;
+
+    // For the control panel.
+    PolyphonyEngine& Engine() override { return engine; }
+    bool Suspended() const override { return suspended.load(); }
+    void UserChange(int index, float value) override { setParameterAutomated(index, value); }
+    // Left out for a host that crashes on them (SPluginEditor::HostTakesGestures).
+    void BeginGesture(int index) override;
+    void EndGesture(int index) override;
 
 private:
-    class EngineGuard;
-
     // Header of the host's event block with room for every queued event.
     struct OutputEvents {
         VstInt32 numEvents;
@@ -114,34 +71,12 @@ private:
         VstEvent* events[kOutQueueSize];
     };
 
-    VSTPluginProgram& Current() { return bank.programs[curProgram]; }
+    // Posts to the open editor: flags its idle time reads.
+    void ParameterChanged(int index) override;
+    void EverythingChanged() override;
 
-    void midiInProcess();
-    void DrainInput();
-    void HandleControlChange(const kova::midi::midievent& event);
-    void HandleProgramChange(const kova::midi::midievent& event);
-    void Forward(const kova::midi::midievent& event);
     void FlushOutput();
-    void SendPanic();
-    // Ends the oldest notes until at most `polyphony` sound.
-    void EndNotesAbove(int polyphony);
-    void Notify(long index);
-    void NotifyAll();
 
-    kova::midi::midiqueue<kInQueueSize> inQueue;
-    kova::midi::midiqueue<kOutQueueSize> outQueue;
-    kova::threading::SMutexID engineLock;
-    std::atomic<uintptr_t> engineOwner{0};
-
-    kova::midi::noteinfo activeNotes[kTableSize];
-    int activeCount = 0;
-    float ageCounter = 0.0f;
-    kova::midi::noteindex noteIndex;
-
-    bool panicState = false;
-    bool panicQueued = false; // panic events wait in outQueue for the flush
-
-    OutputEvents outEvents;  // points into outQueue while the host reads it
-
-    VSTPluginProgramBank bank;
+    PolyphonyEngine engine;
+    OutputEvents outEvents;  // points into the engine's output while the host reads it
 };

@@ -22,6 +22,7 @@ protected:
         ASSERT_TRUE(PumpUntil([&] { return Panel()->polyDial->GetValue() == 16; }));
         Settle();
         host.automated.clear();
+        host.edits.clear();
     }
     SPluginPanel* P() { return Panel(); }
     std::vector<std::pair<VstInt32, float>> Automated(VstInt32 index)
@@ -80,6 +81,27 @@ TEST_F(PanelBinding, TurningThePolyphonyDialSetsTheEngineAndTheHostHearsIt)
     EXPECT_FLOAT_EQ(effect->getParameter(effect, kParamPolyphony), 15 * 0.007874016f);
     ASSERT_EQ(Automated(kParamPolyphony).size(), 1u);
     EXPECT_FLOAT_EQ(Automated(kParamPolyphony)[0].second, 15 * 0.007874016f);
+    // A wheel step is a gesture of its own.
+    EXPECT_EQ(host.edits, (std::vector<std::string>{"begin 0", "automate 0", "end 0"}));
+}
+
+TEST_F(PanelBinding, TheHostSeesADialDragAndAPanicPressEachAsOneGesture)
+{
+    // Two steps up: the gesture begins at the press and ends at the release.
+    MoveTo(*P()->polyDial, 25, 20);
+    Mouse(*P()->polyDial, ButtonPress, Button1);
+    for (int y = 19; y >= 7; --y)
+        MoveTo(*P()->polyDial, 25, y);
+    EXPECT_EQ(host.edits, (std::vector<std::string>{"begin 0", "automate 0", "automate 0"}));
+    Mouse(*P()->polyDial, ButtonRelease, Button1);
+    EXPECT_EQ(host.edits.back(), "end 0");
+    EXPECT_EQ(P()->polyDial->GetValue(), 18);
+
+    host.edits.clear();
+    MoveTo(*P()->panicButton, 20, 15);
+    Click(*P()->panicButton);
+    EXPECT_EQ(host.edits,
+              (std::vector<std::string>{"begin 2", "automate 2", "automate 2", "automate 2", "end 2"}));
 }
 
 TEST_F(PanelBinding, LoweringThePolyphonyEndsTheOldestNotesAndTheDisplayFollows)
@@ -165,10 +187,10 @@ TEST_F(PanelBinding, LearningFromTwoButtonsAssignsTheNextControllerToBoth)
     MoveTo(*P()->learnPanicButton, 7, 7);
     Click(*P()->learnPanicButton);
     EXPECT_TRUE(P()->Learning());
-    EXPECT_TRUE(plugin->learnMode);
-    EXPECT_TRUE(plugin->learnKillCC);
-    EXPECT_TRUE(plugin->learnPanicCC);
-    EXPECT_FALSE(plugin->learnPolyCC);
+    EXPECT_TRUE(plugin->Engine().learnMode);
+    EXPECT_TRUE(plugin->Engine().learnKillCC);
+    EXPECT_TRUE(plugin->Engine().learnPanicCC);
+    EXPECT_FALSE(plugin->Engine().learnPolyCC);
     // The armed buttons blink between red and cyan.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     Settle(50);
@@ -186,7 +208,7 @@ TEST_F(PanelBinding, LearningFromTwoButtonsAssignsTheNextControllerToBoth)
     EXPECT_TRUE(WaitUntil([&] {
         return !P()->Learning() && P()->learnKillButton->GetValue() == 0 && P()->learnPanicButton->GetValue() == 0;
     }));
-    EXPECT_FALSE(plugin->learnMode);
+    EXPECT_FALSE(plugin->Engine().learnMode);
     EXPECT_TRUE(WaitUntil([&] { return P()->killCCDial->GetValue() == 22 && P()->panicCCDial->GetValue() == 22; }));
     EXPECT_STREQ(P()->killCCDial->ValueText().c_str(), "021");
     EXPECT_EQ(P()->polyCCDial->GetValue(), 0);
@@ -199,8 +221,8 @@ TEST_F(PanelBinding, ReleasingTheOnlyArmedLearnButtonEndsLearningWithoutAssignin
     EXPECT_TRUE(P()->Learning());
     Click(*P()->learnPolyButton);
     EXPECT_FALSE(P()->Learning());
-    EXPECT_FALSE(plugin->learnMode);
-    EXPECT_FALSE(plugin->learnPolyCC);
+    EXPECT_FALSE(plugin->Engine().learnMode);
+    EXPECT_FALSE(plugin->Engine().learnPolyCC);
     Block({Midi(0xB0, 5, 64)});
     Settle();
     EXPECT_EQ(P()->polyCCDial->GetValue(), 0);
@@ -213,7 +235,7 @@ TEST_F(PanelBinding, LearningCannotStartWhileTheEngineIsSuspended)
     Click(*P()->learnKillButton);
     EXPECT_FALSE(P()->Learning());
     EXPECT_EQ(P()->learnKillButton->GetValue(), 0);
-    EXPECT_FALSE(plugin->learnKillCC);
+    EXPECT_FALSE(plugin->Engine().learnKillCC);
 }
 
 TEST_F(PanelBinding, ClickingTheTitleHidesItAndClickingThereAgainShowsIt)

@@ -149,8 +149,8 @@ void ChangeSettings(VSTPlugin& plugin, std::mt19937& rng, const std::atomic<bool
             break;
         }
         case 10:
-            plugin.learnPolyCC = true;
-            plugin.learnMode = true;
+            plugin.Engine().learnPolyCC = true;
+            plugin.Engine().learnMode = true;
             break;
         default:
             plugin.setParameter(kParamPolyCC + int(rng() % 3), float(21 + rng() % 3) / 128.0f);

@@ -1,57 +1,51 @@
-// The audio thread never allocates: processEvents, processReplacing and
-// process are run through every kind of event while a counting global
+// The audio thread never allocates: the engine's input, drain and lent
+// output are run through every kind of event while a counting global
 // operator new watches.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdlib>
-#include <cstring>
 #include <new>
-#include <vector>
 
-#include "host_events.h"
-#include "plugin/vstplugin.h"
+#include "plugin/polyphonyengine.h"
 
 namespace {
+
+using kova::midi::midievent;
 
 // Counts only while armed, so the rest of the test program is unaffected.
 std::atomic<bool> armed{false};
 std::atomic<long> allocations{0};
 
 int eventsSent = 0;
-
-// A host that records without allocating.
-VstIntPtr QuietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float)
-{
-    switch (opcode) {
-    case audioMasterVersion:
-        return 2400;
-    case audioMasterProcessEvents:
-        eventsSent += static_cast<VstEvents*>(ptr)->numEvents;
-        return 1;
-    default:
-        return 0;
-    }
-}
+midievent* lent[PolyphonyEngine::kOutQueueSize];
 
 struct Block {
-    VstMidiEvent events[300];
-    struct {
-        VstInt32 numEvents;
-        VstIntPtr reserved;
-        VstEvent* events[300];
-    } list;
+    midievent events[300];
+    int count = 0;
 
-    Block() { std::memset(this, 0, sizeof *this); }
     void Add(int status, int data1, int data2)
     {
-        VstMidiEvent& e = events[list.numEvents];
-        e = Midi(status, data1, data2, list.numEvents % 64);
-        list.events[list.numEvents] = reinterpret_cast<VstEvent*>(&e);
-        ++list.numEvents;
+        midievent& e = events[count];
+        e.SetMessage(status, data1, data2);
+        e.deltaFrames = count % 64;
+        ++count;
     }
-    VstEvents* Get() { return reinterpret_cast<VstEvents*>(&list); }
 };
+
+// One audio block as an adapter runs it: queue, drain, lend and give back.
+void RunBlock(PolyphonyEngine& engine, const Block& block)
+{
+    PolyphonyEngine::InputQueue::writer queue = engine.InputWriter();
+    for (int i = 0; i < block.count; ++i)
+        queue.push(block.events[i]);
+    queue.commit();
+    engine.ProcessInput();
+    if (engine.HasOutput()) {
+        eventsSent += engine.LendOutput(lent);
+        engine.GiveBackOutput();
+    }
+}
 
 }  // namespace
 
@@ -89,15 +83,13 @@ TEST(AudioPath, TheAllocationCounterSeesAnAllocation)
 
 TEST(AudioPath, ProcessingEveryKindOfEventAllocatesNothing)
 {
-    int status = 0;
-    VSTPlugin* plugin = new VSTPlugin(QuietHost, status);
-    plugin->resume();
-    plugin->setParameter(kParamMidiThrough, 1.0f);
-    plugin->setParameter(kParamPresetSwitching, 1.0f);
-    plugin->setParameter(kParamKill, 1.0f);
-    plugin->setParameter(kParamPolyCC, 2 / 128.0f);
-    plugin->setParameter(kParamKillCC, 3 / 128.0f);
-    plugin->setParameter(kParamPanicCC, 4 / 128.0f);
+    PolyphonyEngine* engine = new PolyphonyEngine;
+    engine->setParameter(kParamMidiThrough, 1.0f);
+    engine->setParameter(kParamPresetSwitching, 1.0f);
+    engine->setParameter(kParamKill, 1.0f);
+    engine->setParameter(kParamPolyCC, 2 / 128.0f);
+    engine->setParameter(kParamKillCC, 3 / 128.0f);
+    engine->setParameter(kParamPanicCC, 4 / 128.0f);
 
     // Steals, note-offs, remote controllers, panic, a program change,
     // forwarded messages, then learn capture, and an overfull block.
@@ -117,29 +109,21 @@ TEST(AudioPath, ProcessingEveryKindOfEventAllocatesNothing)
     for (int i = 0; i < 299; ++i)
         second.Add(0x90 | (i % 16), i % 128, 1 + i % 127);
 
-    float in[2][256] = {};
-    float out[2][256] = {};
-    float* inputs[2] = {in[0], in[1]};
-    float* outputs[2] = {out[0], out[1]};
-
     eventsSent = 0;
     allocations = 0;
     armed = true;
-    plugin->processEvents(first.Get());
-    plugin->processReplacing(inputs, outputs, 256);
-    plugin->learnPolyCC = true;
-    plugin->learnMode = true;
-    plugin->processEvents(second.Get());
-    plugin->process(inputs, outputs, 256);
-    plugin->processEvents(first.Get());
-    plugin->processReplacing(inputs, outputs, 256);
+    RunBlock(*engine, first);
+    engine->learnPolyCC = true;
+    engine->learnMode = true;
+    RunBlock(*engine, second);
+    RunBlock(*engine, first);
     armed = false;
 
     EXPECT_EQ(allocations.load(), 0);
     EXPECT_GT(eventsSent, 100);
-    EXPECT_EQ(plugin->getProgram(), 7);
-    EXPECT_EQ(plugin->getParameter(kParamPolyCC), 13 / 128.0f);
-    plugin->getAeffect()->dispatcher(plugin->getAeffect(), effClose, 0, 0, nullptr, 0);
+    EXPECT_EQ(engine->getProgram(), 7);
+    EXPECT_EQ(engine->getParameter(kParamPolyCC), 13 / 128.0f);
+    delete engine;
 }
 
 }  // namespace

@@ -11,13 +11,13 @@ using Cycle = Engine;
 TEST_F(Cycle, NotesWithinTheLimitPassAtTheirOwnTimes) {
     EXPECT_EQ(Block({On(0, 60, 100, 3), On(1, 62, 90, 7)}),
               (std::vector<Msg>{{0x90, 60, 100, 3}, {0x91, 62, 90, 7}}));
-    EXPECT_EQ(host.blockSizes, std::vector<int>{2});
+    EXPECT_EQ(blockSizes, std::vector<int>{2});
     EXPECT_EQ(Active(), 2);
 }
 
 TEST_F(Cycle, StealingEndsTheOldestNoteWhenKillIsOn) {
     SetPolyphony(2);
-    plugin->setParameter(kParamKill, 1.0f);
+    engine->setParameter(kParamKill, 1.0f);
     EXPECT_EQ(Block({On(0, 60), On(0, 62), On(0, 64, 80, 9)}),
               (std::vector<Msg>{{0x90, 60, 100, 0}, {0x90, 62, 100, 0}, {0x80, 60, 0, 9}, {0x90, 64, 80, 9}}));
     // The stolen note's own note-off is swallowed later.
@@ -46,20 +46,20 @@ TEST_F(Cycle, ANoteOffLeavesWithReleaseVelocityZeroAtItsOwnTime) {
 }
 
 TEST_F(Cycle, OtherMessagesPassOnlyWithMidiThroughOn) {
-    const std::vector<VstMidiEvent> others = {Midi(0xE0, 0, 70), Midi(0xA1, 60, 20), Midi(0xD2, 30, 0),
+    const std::vector<midievent> others = {Midi(0xE0, 0, 70), Midi(0xA1, 60, 20), Midi(0xD2, 30, 0),
                                               Midi(0xF8, 0, 0), CC(1, 64)};
     EXPECT_TRUE(Block(others).empty());
-    plugin->setParameter(kParamMidiThrough, 1.0f);
+    engine->setParameter(kParamMidiThrough, 1.0f);
     EXPECT_EQ(Block(others), (std::vector<Msg>{{0xE0, 0, 70, 0}, {0xA1, 60, 20, 0}, {0xD2, 30, 0, 0},
                                                {0xF8, 0, 0, 0}, {0xB0, 1, 64, 0}}));
     // Notes pass with through off too.
-    plugin->setParameter(kParamMidiThrough, 0.0f);
+    engine->setParameter(kParamMidiThrough, 0.0f);
     EXPECT_EQ(Block({On(0, 60)}).size(), 1u);
 }
 
 TEST_F(Cycle, AForwardedMessageKeepsAllItsBytes) {
-    plugin->setParameter(kParamMidiThrough, 1.0f);
-    VstMidiEvent e = Midi(0xE3, 5, 99, 17);
+    engine->setParameter(kParamMidiThrough, 1.0f);
+    midievent e = Midi(0xE3, 5, 99, 17);
     e.flags = 1;
     e.noteLength = 480;
     e.noteOffset = 12;
@@ -69,59 +69,50 @@ TEST_F(Cycle, AForwardedMessageKeepsAllItsBytes) {
     e.reserved1 = 1;
     e.reserved2 = 2;
     Block({e});
-    ASSERT_EQ(host.events.size(), 1u);
-    EXPECT_EQ(std::memcmp(&host.events[0], &e, sizeof e), 0);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(std::memcmp(&events[0], &e, sizeof e), 0);
 }
 
 TEST_F(Cycle, NoteOnsLeaveByteForByteAndAStolenNoteOffCarriesTheirFields) {
     SetPolyphony(1);
-    plugin->setParameter(kParamKill, 1.0f);
+    engine->setParameter(kParamKill, 1.0f);
     auto Detailed = [](int note, int delta) {
-        VstMidiEvent e = On(2, note, 90, delta);
+        midievent e = On(2, note, 90, delta);
         e.flags = 1;
         e.noteLength = 480;
         e.midiData[3] = 0x55;
         e.detune = -3;
         return e;
     };
-    const VstMidiEvent admitted = Detailed(60, 5);
-    const VstMidiEvent stealing = Detailed(61, 9);
+    const midievent admitted = Detailed(60, 5);
+    const midievent stealing = Detailed(61, 9);
     Block({admitted, stealing});
-    ASSERT_EQ(host.events.size(), 3u);
-    EXPECT_EQ(std::memcmp(&host.events[0], &admitted, sizeof admitted), 0);
-    EXPECT_EQ(std::memcmp(&host.events[2], &stealing, sizeof stealing), 0);
-    VstMidiEvent stolen = stealing;  // the note-off of 60 at the stealing note's time
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(std::memcmp(&events[0], &admitted, sizeof admitted), 0);
+    EXPECT_EQ(std::memcmp(&events[2], &stealing, sizeof stealing), 0);
+    midievent stolen = stealing;  // the note-off of 60 at the stealing note's time
     stolen.midiData[0] = static_cast<char>(0x82);
     stolen.midiData[1] = 60;
     stolen.midiData[2] = 0;
-    EXPECT_EQ(std::memcmp(&host.events[1], &stolen, sizeof stolen), 0);
-}
-
-TEST_F(Cycle, EventsOfOtherTypesAndMissingBlocksAreIgnored) {
-    VstMidiEvent sysex = On(0, 60);
-    sysex.type = kVstSysExType;
-    EXPECT_TRUE(Block({sysex}).empty());
-    EXPECT_EQ(plugin->processEvents(nullptr), 0);
-    plugin->processReplacing(inputs, outputs, kFrames);
-    EXPECT_TRUE(Out().empty());
+    EXPECT_EQ(std::memcmp(&events[1], &stolen, sizeof stolen), 0);
 }
 
 TEST_F(Cycle, AProgramChangeSwitchesPresetsOnlyWithPresetSwitchingOn) {
-    plugin->setParameter(kParamMidiThrough, 1.0f);
+    engine->setParameter(kParamMidiThrough, 1.0f);
     EXPECT_EQ(Block({Midi(0xC0, 3, 0)}), (std::vector<Msg>{{0xC0, 3, 0, 0}}));
-    EXPECT_EQ(plugin->getProgram(), 0);
+    EXPECT_EQ(engine->getProgram(), 0);
 
-    plugin->setParameter(kParamPresetSwitching, 1.0f);
+    engine->setParameter(kParamPresetSwitching, 1.0f);
     EXPECT_TRUE(Block({Midi(0xC0, 3, 0)}).empty());
-    EXPECT_EQ(plugin->getProgram(), 3);
+    EXPECT_EQ(engine->getProgram(), 3);
     // Beyond the 32 programs: consumed, nothing changes.
     EXPECT_TRUE(Block({Midi(0xC0, 40, 0)}).empty());
-    EXPECT_EQ(plugin->getProgram(), 3);
+    EXPECT_EQ(engine->getProgram(), 3);
 }
 
 TEST_F(Cycle, AnInputBlockOf300EventsProcessesTheFirst256) {
     SetPolyphony(127);
-    std::vector<VstMidiEvent> events;
+    std::vector<midievent> events;
     for (int i = 0; i < 300; ++i)
         events.push_back(On(i / 100, i % 100, 100, i));
     const std::vector<Msg> out = Block(events);
@@ -129,7 +120,7 @@ TEST_F(Cycle, AnInputBlockOf300EventsProcessesTheFirst256) {
     ASSERT_EQ(out.size(), 127u);
     EXPECT_EQ(out.back(), (Msg{0x91, 26, 100, 126}));
 
-    plugin->setParameter(kParamMidiThrough, 1.0f);
+    engine->setParameter(kParamMidiThrough, 1.0f);
     events.clear();
     for (int i = 0; i < 300; ++i)
         events.push_back(Midi(0xE0, 0, i % 128, i));
@@ -140,13 +131,13 @@ TEST_F(Cycle, AnInputBlockOf300EventsProcessesTheFirst256) {
 
 TEST_F(Cycle, TheWorstCaseBlockLosesNoEventAndLeavesInOneHostBlock) {
     SetPolyphony(1);
-    plugin->setParameter(kParamKill, 1.0f);
-    std::vector<VstMidiEvent> events;
+    engine->setParameter(kParamKill, 1.0f);
+    std::vector<midievent> events;
     for (int i = 0; i < 256; ++i)
         events.push_back(On(i / 128, i % 128, 100, i));
     const std::vector<Msg> out = Block(events);
     ASSERT_EQ(out.size(), 511u);
-    EXPECT_EQ(host.blockSizes, std::vector<int>{511});
+    EXPECT_EQ(blockSizes, std::vector<int>{511});
     EXPECT_EQ(out[0], (Msg{0x90, 0, 100, 0}));
     for (int i = 1; i < 256; ++i) {
         const int previous = i - 1;
@@ -163,21 +154,21 @@ TEST_F(Cycle, AFullTableALoweredLimitStealingAndAPanicAllLeaveInOneBlock) {
     const int32_t wide = 128;
     std::memcpy(bank.data() + offsetof(VSTPluginProgram, polyphony), &wide, sizeof wide);
     LoadBank(bank);
-    std::vector<VstMidiEvent> notes;
+    std::vector<midievent> notes;
     for (int i = 0; i < 128; ++i)
         notes.push_back(On(i / 64, i % 64));
     ASSERT_EQ(Block(notes).size(), 128u);
     ASSERT_EQ(Active(), 128);
 
-    plugin->setParameter(kParamPolyCC, 21 / 128.0f);  // controller 20
-    plugin->setParameter(kParamPanicCC, 22 / 128.0f); // controller 21
-    plugin->setParameter(kParamKill, 1.0f);
-    std::vector<VstMidiEvent> block = {Midi(0xB0, 20, 1, 0), Midi(0xB0, 21, 127, 0)};
+    engine->setParameter(kParamPolyCC, 21 / 128.0f);  // controller 20
+    engine->setParameter(kParamPanicCC, 22 / 128.0f); // controller 21
+    engine->setParameter(kParamKill, 1.0f);
+    std::vector<midievent> block = {Midi(0xB0, 20, 1, 0), Midi(0xB0, 21, 127, 0)};
     for (int i = 0; i < 254; ++i)
         block.push_back(On(9 + i / 128, i % 128, 100, i));
     const std::vector<Msg> out = Block(block);
     ASSERT_EQ(out.size(), 127u + 32u + 508u);
-    EXPECT_EQ(host.blockSizes.back(), 667);
+    EXPECT_EQ(blockSizes.back(), 667);
     EXPECT_EQ(out[0], (Msg{0x80, 0, 0, 0}));      // oldest first
     EXPECT_EQ(out[126], (Msg{0x81, 62, 0, 0}));   // the newest stays
     EXPECT_EQ(out[127], (Msg{0xB0, 120, 0, 0}));  // panic
@@ -186,66 +177,12 @@ TEST_F(Cycle, AFullTableALoweredLimitStealingAndAPanicAllLeaveInOneBlock) {
     EXPECT_EQ(Active(), 1);
 }
 
-TEST_F(Cycle, ProcessReplacingCopiesAndProcessAddsTheAudio) {
-    for (int i = 0; i < kFrames; ++i) {
-        in[0][i] = float(i);
-        in[1][i] = -float(i);
-        out[0][i] = out[1][i] = 100.0f;
-    }
-    plugin->processReplacing(inputs, outputs, kFrames);
-    for (int i = 0; i < kFrames; ++i) {
-        ASSERT_EQ(out[0][i], float(i));
-        ASSERT_EQ(out[1][i], -float(i));
-    }
-    plugin->process(inputs, outputs, kFrames);
-    for (int i = 0; i < kFrames; ++i) {
-        ASSERT_EQ(out[0][i], 2.0f * float(i));
-        ASSERT_EQ(out[1][i], -2.0f * float(i));
-    }
-    plugin->process(inputs, outputs, 0);
-    EXPECT_EQ(out[0][5], 10.0f);
-}
-
-TEST_F(Cycle, WhileSuspendedNothingIsTouchedAndMidiWaitsForResume) {
-    plugin->suspend();
-    for (int i = 0; i < kFrames; ++i)
-        out[0][i] = out[1][i] = 7.0f;
-    in[0][0] = 1.0f;
-    Queue({On(0, 60)});
-    plugin->processReplacing(inputs, outputs, kFrames);
-    plugin->process(inputs, outputs, kFrames);
-    EXPECT_EQ(out[0][0], 7.0f);
-    EXPECT_TRUE(Out().empty());
-    plugin->resume();
-    EXPECT_EQ(Block(), (std::vector<Msg>{{0x90, 60, 100, 0}}));
-}
-
 TEST_F(Cycle, SuspendForgetsSoundingNotesWithoutNoteOffs) {
     Block({On(0, 60), On(0, 61)});
-    plugin->suspend();
+    engine->suspend();
     EXPECT_TRUE(Out().empty());
     EXPECT_EQ(Active(), 0);
-    plugin->resume();
     EXPECT_TRUE(Block({Off(0, 60)}).empty());
-}
-
-TEST_F(Cycle, ASampleRateChangeWhileRunningEmptiesTheNoteTable) {
-    SetPolyphony(2);
-    Block({On(0, 60), On(0, 61)});
-    plugin->setSampleRate(48000.0f);
-    EXPECT_EQ(plugin->getSampleRate(), 48000.0f);
-    EXPECT_EQ(Active(), 0);
-    EXPECT_FALSE(plugin->suspended.load());
-    // The old notes no longer count and their note-offs are swallowed.
-    EXPECT_EQ(Block({On(0, 62), On(0, 63), Off(0, 60)}),
-              (std::vector<Msg>{{0x90, 62, 100, 0}, {0x90, 63, 100, 0}}));
-}
-
-TEST_F(Cycle, ASampleRateChangeWhileSuspendedOnlyStoresTheRate) {
-    plugin->suspend();
-    plugin->setSampleRate(96000.0f);
-    EXPECT_EQ(plugin->getSampleRate(), 96000.0f);
-    EXPECT_TRUE(plugin->suspended.load());
 }
 
 TEST_F(Cycle, EventsMadeBetweenBlocksLeaveAtTheNextFlushAtFrameZero) {
@@ -253,15 +190,6 @@ TEST_F(Cycle, EventsMadeBetweenBlocksLeaveAtTheNextFlushAtFrameZero) {
     SetPolyphony(1);
     EXPECT_TRUE(Out().empty());
     EXPECT_EQ(Block(), (std::vector<Msg>{{0x80, 60, 0, 0}}));
-}
-
-TEST_F(Cycle, TheDispatcherRoutesEventsAndRefusesAMissingBlock) {
-    AEffect* effect = plugin->getAeffect();
-    EXPECT_EQ(effect->dispatcher(effect, effProcessEvents, 0, 0, nullptr, 0), 0);
-    EventBlock block({On(0, 64)});
-    effect->dispatcher(effect, effProcessEvents, 0, 0, block.Get(), 0);
-    effect->processReplacing(effect, inputs, outputs, kFrames);
-    EXPECT_EQ(Out(), (std::vector<Msg>{{0x90, 64, 100, 0}}));
 }
 
 }  // namespace

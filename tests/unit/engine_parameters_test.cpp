@@ -24,14 +24,14 @@ std::vector<Msg> PanicMessages() {
     return m;
 }
 
-std::string Display(VSTPlugin& p, int index) {
+std::string Display(PolyphonyEngine& p, int index) {
     char text[80];
     std::memset(text, 'x', sizeof text);
     p.getParameterDisplay(index, text);
     return text;
 }
 
-std::string Name(VSTPlugin& p, int index) {
+std::string Name(PolyphonyEngine& p, int index) {
     char text[80];
     p.getParameterName(index, text);
     return text;
@@ -40,53 +40,53 @@ std::string Name(VSTPlugin& p, int index) {
 // --- Parameters ---------------------------------------------------------------
 
 TEST_F(Parameters, PolyphonyRoundsHalvesUpwardAndReadsBack) {
-    plugin->setParameter(kParamPolyphony, 0.5f);
+    engine->setParameter(kParamPolyphony, 0.5f);
     EXPECT_EQ(Polyphony(), 64);
-    EXPECT_FLOAT_EQ(plugin->getParameter(kParamPolyphony), 64 * 0.007874016f);
-    EXPECT_EQ(Display(*plugin, kParamPolyphony), "64");
-    plugin->setParameter(kParamPolyphony, 1.0f);
-    EXPECT_EQ(Display(*plugin, kParamPolyphony), "127");
-    plugin->setParameter(kParamPolyphony, 0.0f);
-    EXPECT_EQ(Display(*plugin, kParamPolyphony), "0");
+    EXPECT_FLOAT_EQ(engine->getParameter(kParamPolyphony), 64 * 0.007874016f);
+    EXPECT_EQ(Display(*engine, kParamPolyphony), "64");
+    engine->setParameter(kParamPolyphony, 1.0f);
+    EXPECT_EQ(Display(*engine, kParamPolyphony), "127");
+    engine->setParameter(kParamPolyphony, 0.0f);
+    EXPECT_EQ(Display(*engine, kParamPolyphony), "0");
 }
 
 TEST_F(Parameters, ANewPluginLimitsTo16WithEverythingElseOff) {
-    EXPECT_EQ(Display(*plugin, kParamPolyphony), "16");
+    EXPECT_EQ(Display(*engine, kParamPolyphony), "16");
     for (int i = kParamKill; i <= kParamMidiThrough; ++i)
-        EXPECT_EQ(Display(*plugin, i), "Off") << i;
+        EXPECT_EQ(Display(*engine, i), "Off") << i;
     for (int i = kParamPolyCC; i <= kParamPanicCC; ++i)
-        EXPECT_EQ(plugin->getParameter(i), 0.0f);
+        EXPECT_EQ(engine->getParameter(i), 0.0f);
 }
 
 TEST_F(Parameters, LoweringThePolyphonyEndsTheOldestNotesAtTheNextBlock) {
-    std::vector<VstMidiEvent> notes;
+    std::vector<midievent> notes;
     for (int i = 0; i < 10; ++i)
         notes.push_back(On(0, 40 + i, 100, i));
     Block(notes);
-    plugin->setParameter(kParamPolyphony, 3.0f / 127.0f);
-    EXPECT_EQ(plugin->getParameter(kParamActiveNotes), 3.0f);
+    engine->setParameter(kParamPolyphony, 3.0f / 127.0f);
+    EXPECT_EQ(engine->getParameter(kParamActiveNotes), 3.0f);
     std::vector<Msg> expected;
     for (int i = 0; i < 7; ++i)
         expected.push_back({0x80, 40 + i, 0, 0});
     EXPECT_EQ(Block(), expected);
     // Raising it again ends nothing.
-    plugin->setParameter(kParamPolyphony, 0.5f);
+    engine->setParameter(kParamPolyphony, 0.5f);
     EXPECT_TRUE(Block().empty());
 }
 
 TEST_F(Parameters, KillIsStoredInTheCurrentProgramOnly) {
-    plugin->setProgram(3);
-    plugin->setParameter(kParamKill, 0.7f);
-    EXPECT_EQ(plugin->getParameter(kParamKill), 1.0f);
+    engine->setProgram(3);
+    engine->setParameter(kParamKill, 0.7f);
+    EXPECT_EQ(engine->getParameter(kParamKill), 1.0f);
     EXPECT_EQ(Program(3).kill, 1);
     EXPECT_EQ(Program(2).kill, 0);
-    plugin->setProgram(2);
-    EXPECT_EQ(Display(*plugin, kParamKill), "Off");
+    engine->setProgram(2);
+    EXPECT_EQ(Display(*engine, kParamKill), "Off");
 }
 
 TEST_F(Parameters, ThroughAndPresetSwitchingApplyToAllPrograms) {
-    plugin->setParameter(kParamMidiThrough, 1.0f);
-    plugin->setParameter(kParamPresetSwitching, 0.9f);
+    engine->setParameter(kParamMidiThrough, 1.0f);
+    engine->setParameter(kParamPresetSwitching, 0.9f);
     for (int i = 0; i < 32; ++i) {
         EXPECT_EQ(Program(i).midiThrough, 1) << i;
         EXPECT_EQ(Program(i).presetSwitching, 1) << i;
@@ -98,20 +98,20 @@ TEST_F(Parameters, ThroughIsComparedWithProgramZero) {
     std::vector<unsigned char> bank = Bank();
     bank[0 * 96 + offsetof(VSTPluginProgram, midiThrough)] = 1;
     LoadBank(bank);
-    plugin->setProgram(5);
-    plugin->setParameter(kParamMidiThrough, 1.0f);
-    EXPECT_EQ(Display(*plugin, kParamMidiThrough), "Off");
+    engine->setProgram(5);
+    engine->setParameter(kParamMidiThrough, 1.0f);
+    EXPECT_EQ(Display(*engine, kParamMidiThrough), "Off");
     EXPECT_EQ(Program(5).midiThrough, 0);
 }
 
 TEST_F(Parameters, ControllerAssignmentsStoreControllerPlusOne) {
-    plugin->setParameter(kParamPolyCC, 1.0f);
+    engine->setParameter(kParamPolyCC, 1.0f);
     EXPECT_EQ(Program(0).polyCC, 128); // controller 127
-    EXPECT_EQ(plugin->getParameter(kParamPolyCC), 1.0f);
-    plugin->setParameter(kParamPolyCC, 0.0f);
+    EXPECT_EQ(engine->getParameter(kParamPolyCC), 1.0f);
+    engine->setParameter(kParamPolyCC, 0.0f);
     EXPECT_EQ(Program(0).polyCC, 0);   // off
-    plugin->setParameter(kParamKillCC, 8 / 128.0f);
-    plugin->setParameter(kParamPanicCC, 65 / 128.0f);
+    engine->setParameter(kParamKillCC, 8 / 128.0f);
+    engine->setParameter(kParamPanicCC, 65 / 128.0f);
     EXPECT_EQ(Program(0).killCC, 8);
     EXPECT_EQ(Program(0).panicCC, 65);
 }
@@ -121,35 +121,35 @@ TEST_F(Parameters, ValuesOutsideZeroToOneAndNaNAreIgnored) {
                          std::numeric_limits<float>::infinity()};
     for (float v : bad) {
         for (int i = 0; i <= kParamActiveNotes; ++i)
-            plugin->setParameter(i, v);
+            engine->setParameter(i, v);
     }
-    EXPECT_EQ(Display(*plugin, kParamPolyphony), "16");
-    EXPECT_EQ(Display(*plugin, kParamPresetSwitching), "Off");
+    EXPECT_EQ(Display(*engine, kParamPolyphony), "16");
+    EXPECT_EQ(Display(*engine, kParamPresetSwitching), "Off");
     EXPECT_EQ(Program(0).polyCC, 0);
     EXPECT_TRUE(Block().empty());
 }
 
 TEST_F(Parameters, NamesDisplaysAndLabelsForTheHost) {
-    EXPECT_EQ(Name(*plugin, 0), "OP: Polyphony");
-    EXPECT_EQ(Name(*plugin, 1), "OP: Kill");
-    EXPECT_EQ(Name(*plugin, 2), "AC: Panic");
-    EXPECT_EQ(Name(*plugin, 3), "OP: Presets Switching");
-    EXPECT_EQ(Name(*plugin, 4), "OP: Midi Through");
-    EXPECT_EQ(Name(*plugin, 5), "empty");
-    EXPECT_EQ(Name(*plugin, 10), "empty");
-    plugin->setParameter(kParamKill, 1.0f);
-    EXPECT_EQ(Display(*plugin, kParamKill), "On");
-    EXPECT_EQ(Display(*plugin, kParamPolyCC), "");
+    EXPECT_EQ(Name(*engine, 0), "OP: Polyphony");
+    EXPECT_EQ(Name(*engine, 1), "OP: Kill");
+    EXPECT_EQ(Name(*engine, 2), "AC: Panic");
+    EXPECT_EQ(Name(*engine, 3), "OP: Presets Switching");
+    EXPECT_EQ(Name(*engine, 4), "OP: Midi Through");
+    EXPECT_EQ(Name(*engine, 5), "empty");
+    EXPECT_EQ(Name(*engine, 10), "empty");
+    engine->setParameter(kParamKill, 1.0f);
+    EXPECT_EQ(Display(*engine, kParamKill), "On");
+    EXPECT_EQ(Display(*engine, kParamPolyCC), "");
     char label[8] = "xxxxxxx";
-    plugin->getParameterLabel(0, label);
+    engine->getParameterLabel(0, label);
     EXPECT_STREQ(label, "");
 }
 
 // --- Remote controllers ---------------------------------------------------------
 
 TEST_F(RemoteControl, ThePolyphonyControllerIsConsumedAndEndsNotesAtValueZero) {
-    plugin->setParameter(kParamMidiThrough, 1.0f);
-    plugin->setParameter(kParamPolyCC, 8 / 128.0f); // controller 7
+    engine->setParameter(kParamMidiThrough, 1.0f);
+    engine->setParameter(kParamPolyCC, 8 / 128.0f); // controller 7
     Block({On(0, 60), On(0, 61)});
     EXPECT_EQ(Block({CC(7, 0, 5)}), (std::vector<Msg>{{0x80, 60, 0, 0}, {0x80, 61, 0, 0}}));
     EXPECT_EQ(Polyphony(), 0);
@@ -160,8 +160,8 @@ TEST_F(RemoteControl, ThePolyphonyControllerIsConsumedAndEndsNotesAtValueZero) {
 }
 
 TEST_F(RemoteControl, ControllersAmidNotesActOnTheNotesAfterThemInTheSameBlock) {
-    plugin->setParameter(kParamPolyCC, 8 / 128.0f);  // controller 7
-    plugin->setParameter(kParamKillCC, 65 / 128.0f); // controller 64
+    engine->setParameter(kParamPolyCC, 8 / 128.0f);  // controller 7
+    engine->setParameter(kParamKillCC, 65 / 128.0f); // controller 64
     EXPECT_EQ(Block({On(0, 60, 100, 1), On(0, 61, 100, 2), CC(7, 1), On(0, 62, 100, 3), CC(64, 127),
                      On(0, 63, 100, 4), Off(0, 62, 0, 5), Off(0, 63, 0, 6)}),
               (std::vector<Msg>{{0x90, 60, 100, 1},
@@ -175,27 +175,27 @@ TEST_F(RemoteControl, ControllersAmidNotesActOnTheNotesAfterThemInTheSameBlock) 
 }
 
 TEST_F(RemoteControl, TheKillControllerSwitchesAboveValue63) {
-    plugin->setParameter(kParamKillCC, 65 / 128.0f); // controller 64
+    engine->setParameter(kParamKillCC, 65 / 128.0f); // controller 64
     EXPECT_TRUE(Block({CC(64, 64)}).empty());
-    EXPECT_EQ(plugin->getParameter(kParamKill), 1.0f);
+    EXPECT_EQ(engine->getParameter(kParamKill), 1.0f);
     Block({CC(64, 63)});
-    EXPECT_EQ(plugin->getParameter(kParamKill), 0.0f);
+    EXPECT_EQ(engine->getParameter(kParamKill), 0.0f);
 }
 
 TEST_F(RemoteControl, OneControllerDrivesEveryFunctionAssignedToIt) {
-    plugin->setParameter(kParamPolyCC, 11 / 128.0f);
-    plugin->setParameter(kParamKillCC, 11 / 128.0f);
-    plugin->setParameter(kParamPanicCC, 11 / 128.0f);
+    engine->setParameter(kParamPolyCC, 11 / 128.0f);
+    engine->setParameter(kParamKillCC, 11 / 128.0f);
+    engine->setParameter(kParamPanicCC, 11 / 128.0f);
     EXPECT_EQ(Block({CC(10, 100)}), PanicMessages());
     EXPECT_EQ(Polyphony(), 100);
-    EXPECT_EQ(plugin->getParameter(kParamKill), 1.0f);
-    EXPECT_EQ(plugin->getParameter(kParamPanic), 1.0f);
+    EXPECT_EQ(engine->getParameter(kParamKill), 1.0f);
+    EXPECT_EQ(engine->getParameter(kParamPanic), 1.0f);
 }
 
 TEST_F(RemoteControl, UnassignedControllersFollowMidiThrough) {
-    plugin->setParameter(kParamPolyCC, 8 / 128.0f);
+    engine->setParameter(kParamPolyCC, 8 / 128.0f);
     EXPECT_TRUE(Block({CC(0, 5), CC(8, 5)}).empty());
-    plugin->setParameter(kParamMidiThrough, 1.0f);
+    engine->setParameter(kParamMidiThrough, 1.0f);
     EXPECT_EQ(Block({CC(0, 5)}), (std::vector<Msg>{{0xB0, 0, 5, 0}}));
     EXPECT_EQ(Polyphony(), 16);
 }
@@ -203,77 +203,78 @@ TEST_F(RemoteControl, UnassignedControllersFollowMidiThrough) {
 // --- MIDI learn -------------------------------------------------------------------
 
 TEST_F(MidiLearn, TheNextControllerIsAssignedToEveryArmedTarget) {
-    plugin->setParameter(kParamMidiThrough, 1.0f);
-    plugin->setParameter(kParamKillCC, 3 / 128.0f);
-    plugin->learnPolyCC = true;
-    plugin->learnPanicCC = true;
-    plugin->learnMode = true;
+    engine->setParameter(kParamMidiThrough, 1.0f);
+    engine->setParameter(kParamKillCC, 3 / 128.0f);
+    engine->learnPolyCC = true;
+    engine->learnPanicCC = true;
+    engine->learnMode = true;
     EXPECT_TRUE(Block({CC(7, 99, 9)}).empty()); // consumed, any channel
     EXPECT_EQ(Program(0).polyCC, 8);
     EXPECT_EQ(Program(0).panicCC, 8);
     EXPECT_EQ(Program(0).killCC, 3);
-    EXPECT_FALSE(plugin->learnMode.load());
-    EXPECT_FALSE(plugin->learnPolyCC.load());
-    EXPECT_FALSE(plugin->learnPanicCC.load());
+    EXPECT_FALSE(engine->learnMode.load());
+    EXPECT_FALSE(engine->learnPolyCC.load());
+    EXPECT_FALSE(engine->learnPanicCC.load());
     // The learnt controller now sets the polyphony and triggers the panic.
     EXPECT_EQ(Block({CC(7, 100)}), PanicMessages());
     EXPECT_EQ(Polyphony(), 100);
 }
 
 TEST_F(MidiLearn, NotesAreNotCapturedAndOnlyTheFirstControllerIs) {
-    plugin->setParameter(kParamMidiThrough, 1.0f);
-    plugin->learnKillCC = true;
-    plugin->learnMode = true;
+    engine->setParameter(kParamMidiThrough, 1.0f);
+    engine->learnKillCC = true;
+    engine->learnMode = true;
     EXPECT_EQ(Block({On(0, 60), CC(20, 1), CC(21, 1)}), (std::vector<Msg>{{0x90, 60, 100, 0}, {0xB0, 21, 1, 0}}));
     EXPECT_EQ(Program(0).killCC, 21);
 }
 
 TEST_F(MidiLearn, SuspendEndsLearningButKeepsTheTargets) {
-    plugin->learnPolyCC = true;
-    plugin->learnMode = true;
-    plugin->suspend();
-    EXPECT_FALSE(plugin->learnMode.load());
-    EXPECT_TRUE(plugin->learnPolyCC.load());
+    engine->learnPolyCC = true;
+    engine->learnMode = true;
+    engine->suspend();
+    EXPECT_FALSE(engine->learnMode.load());
+    EXPECT_TRUE(engine->learnPolyCC.load());
 }
 
 // --- Panic --------------------------------------------------------------------------
 
 TEST_F(Panic, SendsAllSoundOffAndCentredPitchBendOnEveryChannelOnce) {
-    plugin->setParameter(kParamPanic, 1.0f);
-    plugin->setParameter(kParamPanic, 1.0f);
+    engine->setParameter(kParamPanic, 1.0f);
+    engine->setParameter(kParamPanic, 1.0f);
     EXPECT_EQ(Block(), PanicMessages());
     EXPECT_TRUE(Block().empty());
-    plugin->setParameter(kParamPanic, 0.0f);
+    engine->setParameter(kParamPanic, 0.0f);
     EXPECT_TRUE(Block().empty());
-    plugin->setParameter(kParamPanic, 1.0f);
+    engine->setParameter(kParamPanic, 1.0f);
     EXPECT_EQ(Block(), PanicMessages());
 }
 
 TEST_F(Panic, LeavesTheSoundingNotesCounted) {
     Block({On(0, 60)});
-    plugin->setParameter(kParamPanic, 1.0f);
+    engine->setParameter(kParamPanic, 1.0f);
     Block();
     EXPECT_EQ(Active(), 1);
     EXPECT_EQ(Block({Off(0, 60)}), (std::vector<Msg>{{0x80, 60, 0, 0}}));
 }
 
 TEST_F(Panic, AnEditorPressSendsItOnceAndLeavesItOff) {
-    plugin->setParameterAutomated(kParamPanic, 0.0f);
-    plugin->setParameterAutomated(kParamPanic, 1.0f);
-    plugin->setParameterAutomated(kParamPanic, 0.0f);
+    // The editor's press pulses the parameter off, on, off.
+    engine->setParameter(kParamPanic, 0.0f);
+    engine->setParameter(kParamPanic, 1.0f);
+    engine->setParameter(kParamPanic, 0.0f);
     EXPECT_EQ(Block(), PanicMessages());
-    EXPECT_EQ(plugin->getParameter(kParamPanic), 0.0f);
+    EXPECT_EQ(engine->getParameter(kParamPanic), 0.0f);
 }
 
 TEST_F(Panic, RepeatedWithinOneBlockItIsSentOnce) {
     // The same messages already wait for the block: a repeat adds nothing
     // and cannot crowd other events out.
-    plugin->setParameter(kParamPanicCC, 31 / 128.0f); // controller 30
-    std::vector<VstMidiEvent> block;
+    engine->setParameter(kParamPanicCC, 31 / 128.0f); // controller 30
+    std::vector<midievent> block;
     for (int i = 0; i < 40; ++i)
         block.push_back(CC(30, i % 2 ? 0 : 127));
     EXPECT_EQ(Block(block), PanicMessages());
-    plugin->setParameter(kParamPanic, 1.0f);
+    engine->setParameter(kParamPanic, 1.0f);
     EXPECT_EQ(Block(), PanicMessages());
 }
 

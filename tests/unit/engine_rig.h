@@ -1,5 +1,6 @@
-// A polyphony engine driven through its public operations by the scripted
-// host, with helpers to send MIDI blocks and read what came out.
+// A polyphony engine on its own, driven through its public operations as an
+// adapter drives it: MIDI queued, one block run, the output lent and given
+// back. Helpers send MIDI blocks and read what came out.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,11 +10,12 @@
 #include <ostream>
 #include <vector>
 
-#include "fake_host.h"
-#include "host_events.h"
-#include "plugin/vstplugin.h"
+#include "kova/midi/midievent.h"
+#include "plugin/polyphonyengine.h"
 
 namespace engine_test {
+
+using kova::midi::midievent;
 
 struct Msg {
     int status, data1, data2, delta;
@@ -27,80 +29,83 @@ inline std::ostream& operator<<(std::ostream& os, const Msg& m) {
               << m.delta << "}";
 }
 
-inline VstMidiEvent On(int channel, int note, int velocity = 100, int delta = 0) {
+// One MIDI event; every field not given is as a host leaves it, 0.
+inline midievent Midi(int status, int data1, int data2, int delta = 0) {
+    midievent e;
+    e.SetMessage(status, data1, data2);
+    e.deltaFrames = delta;
+    return e;
+}
+inline midievent On(int channel, int note, int velocity = 100, int delta = 0) {
     return Midi(0x90 | channel, note, velocity, delta);
 }
-inline VstMidiEvent Off(int channel, int note, int velocity = 0, int delta = 0) {
+inline midievent Off(int channel, int note, int velocity = 0, int delta = 0) {
     return Midi(0x80 | channel, note, velocity, delta);
 }
-inline VstMidiEvent CC(int controller, int value, int channel = 0) {
+inline midievent CC(int controller, int value, int channel = 0) {
     return Midi(0xB0 | channel, controller, value);
 }
 
 struct Engine : testing::Test {
-    static constexpr int kFrames = 64;
+    std::unique_ptr<PolyphonyEngine> engine{new PolyphonyEngine};
+    std::vector<midievent> events;  // every event the engine handed out, in order
+    std::vector<int> blockSizes;    // events per block handed out
+    size_t seen = 0;                // events already returned by Out()
 
-    FakeHost host;
-    int status = 0;
-    std::unique_ptr<VSTPlugin> plugin;
-    size_t seen = 0;  // host events already returned by Out()
-    float in[2][kFrames];
-    float out[2][kFrames];
-    float* inputs[2] = {in[0], in[1]};
-    float* outputs[2] = {out[0], out[1]};
-
-    void SetUp() override {
-        plugin.reset(new VSTPlugin(FakeHost::Callback, status));
-        plugin->resume();
-        for (int c = 0; c < 2; ++c)
-            for (int i = 0; i < kFrames; ++i)
-                in[c][i] = out[c][i] = 0.0f;
+    void Queue(const std::vector<midievent>& block) {
+        PolyphonyEngine::InputQueue::writer queue = engine->InputWriter();
+        for (const midievent& e : block)
+            queue.push(e);
+        queue.commit();
     }
 
-    void Queue(std::vector<VstMidiEvent> events) {
-        EventBlock block(std::move(events));
-        EXPECT_EQ(plugin->processEvents(block.Get()), 0);
-    }
-
-    // Queues the events, runs one audio block and returns what the host got.
-    std::vector<Msg> Block(std::vector<VstMidiEvent> events = {}) {
-        Queue(std::move(events));
-        plugin->processReplacing(inputs, outputs, kFrames);
+    // Queues the events, runs one block and returns what left the engine.
+    std::vector<Msg> Block(const std::vector<midievent>& block = {}) {
+        Queue(block);
+        engine->ProcessInput();
+        if (engine->HasOutput()) {
+            midievent* lent[PolyphonyEngine::kOutQueueSize];
+            const int32_t count = engine->LendOutput(lent);
+            if (count > 0)
+                blockSizes.push_back(count);
+            for (int32_t i = 0; i < count; ++i)
+                events.push_back(*lent[i]);
+            engine->GiveBackOutput();
+        }
         return Out();
     }
 
-    // Host events not yet looked at.
+    // Events not yet looked at.
     std::vector<Msg> Out() {
         std::vector<Msg> result;
-        for (; seen < host.events.size(); ++seen) {
-            const VstMidiEvent& e = host.events[seen];
-            result.push_back({static_cast<unsigned char>(e.midiData[0]), static_cast<unsigned char>(e.midiData[1]),
-                              static_cast<unsigned char>(e.midiData[2]), e.deltaFrames});
+        for (; seen < events.size(); ++seen) {
+            const midievent& e = events[seen];
+            result.push_back({e.midiData[0], e.midiData[1], e.midiData[2], e.deltaFrames});
         }
         return result;
     }
 
-    int Polyphony() { return static_cast<int>(plugin->getParameter(kParamPolyphony) * 127.0f + 0.5f); }
-    int Active() { return static_cast<int>(plugin->getParameter(kParamActiveNotes)); }
-    void SetPolyphony(int polyphony) { plugin->setParameter(kParamPolyphony, polyphony / 127.0f); }
+    int Polyphony() { return static_cast<int>(engine->getParameter(kParamPolyphony) * 127.0f + 0.5f); }
+    int Active() { return static_cast<int>(engine->getParameter(kParamActiveNotes)); }
+    void SetPolyphony(int polyphony) { engine->setParameter(kParamPolyphony, polyphony / 127.0f); }
 
     // The bank as the host would save it.
     std::vector<unsigned char> Bank() {
         void* data = nullptr;
-        const VstInt32 size = plugin->getChunk(&data, false);
+        const int32_t size = engine->getChunk(&data, false);
         const unsigned char* bytes = static_cast<const unsigned char*>(data);
         return std::vector<unsigned char>(bytes, bytes + size);
     }
     VSTPluginProgram Program(int index) {
         void* data = nullptr;
-        plugin->getChunk(&data, false);
+        engine->getChunk(&data, false);
         VSTPluginProgram p;
         std::memcpy(&p, static_cast<const VSTPluginProgram*>(data) + index, sizeof p);
         return p;
     }
     void LoadBank(const std::vector<unsigned char>& bytes) {
         std::vector<unsigned char> copy = bytes;
-        ASSERT_EQ(plugin->setChunk(copy.data(), static_cast<VstInt32>(copy.size()), false), 1);
+        ASSERT_EQ(engine->setChunk(copy.data(), static_cast<int32_t>(copy.size()), false), ChunkLoad::Loaded);
     }
 };
 

@@ -5,7 +5,7 @@
 #include "plugin/identity.h"
 #include "plugin/library.h"
 #include "plugin/plugineditor.h"
-#include "plugin/splugin.h"
+#include "plugin/vstplugin.h"
 
 #include <gtest/gtest.h>
 
@@ -14,16 +14,10 @@
 
 namespace {
 
-class BarePlugin : public SPlugin {
-public:
-    using SPlugin::SPlugin;
-    void process(float**, float**, VstInt32) override {}
-};
-
 struct PluginBase : testing::Test {
     FakeHost host;
     int status = 0;
-    BarePlugin* plugin = nullptr;
+    VSTPlugin* plugin = nullptr;
     AEffect* effect = nullptr;
 
     void SetUp() override { Make(); }
@@ -34,7 +28,7 @@ struct PluginBase : testing::Test {
     }
     void Make()
     {
-        plugin = new BarePlugin(FakeHost::Callback, status);
+        plugin = new VSTPlugin(FakeHost::Callback, status);
         effect = plugin->getAeffect();
     }
     VstIntPtr Call(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0)
@@ -204,7 +198,7 @@ TEST(HostIdentification, CubaseFourIsNamedByVendorVersion)
     host.product = "Cubase VST";
     host.vendorVersion = 9000;
     int status = 0;
-    BarePlugin plugin(FakeHost::Callback, status);
+    VSTPlugin plugin(FakeHost::Callback, status);
     EXPECT_STREQ(plugin.PluginHostName(), "Cubase4/Nuendo4");
 }
 

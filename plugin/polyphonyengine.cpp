@@ -1,0 +1,396 @@
+#include "plugin/polyphonyengine.h"
+
+#include <cmath>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+
+using kova::midi::midievent;
+
+namespace {
+
+const char* const kParameterNames[] = {"OP: Polyphony", "OP: Kill", "AC: Panic", "OP: Presets Switching",
+                                       "OP: Midi Through"};
+constexpr int kNamedParameters = sizeof kParameterNames / sizeof kParameterNames[0];
+
+// Host buffers: parameter texts get at most this many bytes, program names
+// at most a record's name field.
+constexpr size_t kMaxParameterText = 64;
+constexpr size_t kMaxProgramName = VSTPluginProgramBank::kNameSize;
+
+constexpr float kPolyphonyStep = 0.007874016f;  // 1/127
+constexpr float kControllerStep = 0.0078125f;   // 1/128
+constexpr float kDisplayOnAbove = 0.99999988f;  // 1 - 2^-23
+
+// Nearest integer, halves upward. The product of a float and 127 or 128 is
+// exact in double, so the result is the same on every FPU.
+int RoundHalfUp(float value, int scale)
+{
+    return static_cast<int>(std::floor(static_cast<double>(value) * scale + 8.326e-17 + 0.5));
+}
+
+// Copies at most size - 1 characters and always terminates.
+void CopyText(char* dest, const char* src, size_t size)
+{
+    size_t n = 0;
+    while (n + 1 < size && src[n])
+        ++n;
+    std::memcpy(dest, src, n);
+    dest[n] = 0;
+}
+
+}  // namespace
+
+// --- Audio thread -----------------------------------------------------------
+
+void PolyphonyEngine::DrainInput()
+{
+    EngineGuard guard(*this);
+    // Notes, the bulk of the traffic, are handled with the note count, the
+    // age counter, the options and the queue positions held in locals.
+    // Everything else goes through the public operations, which read and
+    // change the members, so the locals are stored before and reloaded after.
+    InputQueue::reader in(inQueue);
+    OutputQueue::writer out(outQueue);
+    int count = activeCount;
+    float age = ageCounter;
+    int polyphony = Current().polyphony;
+    bool kill = Current().kill != 0;
+
+    int32_t length = 0;
+    while (midievent* run = in.takeRun(length)) {
+        for (midievent* next = run; next != run + length; ++next) {
+            const midievent& event = *next;
+            const int kind = event.Kind();
+            if (kind == 0x90 && event.Data2() > 0) {
+                kova::midi::midiNoteOnQueueAdvanced(event, &out, &polyphony, kill, activeNotes, &count, age,
+                                                    kTableSize, noteIndex);
+                continue;
+            }
+            if (kind == 0x80 || kind == 0x90) {  // a note-on with velocity 0 is a note-off
+                kova::midi::midiNoteOffQueue(event, &out, activeNotes, &count, kTableSize, noteIndex);
+                continue;
+            }
+            out.commit();
+            activeCount = count;
+            ageCounter = age;
+            if (kind == 0xB0)
+                HandleControlChange(event);
+            else if (kind == 0xC0)
+                HandleProgramChange(event);
+            else if (Current().midiThrough)
+                Forward(event);
+            out.reload();
+            count = activeCount;
+            age = ageCounter;
+            polyphony = Current().polyphony;
+            kill = Current().kill != 0;
+        }
+    }
+    out.commit();
+    in.commit();
+    activeCount = count;
+    ageCounter = age;
+}
+
+void PolyphonyEngine::HandleControlChange(const midievent& event)
+{
+    const int cc = event.Data1();
+    const int value = event.Data2();
+
+    if (learnMode.load()) {
+        const float assignment = static_cast<float>(cc + 1) * kControllerStep;
+        if (learnPolyCC.load()) {
+            setParameter(kParamPolyCC, assignment);
+            learnPolyCC = false;
+        }
+        if (learnKillCC.load()) {
+            setParameter(kParamKillCC, assignment);
+            learnKillCC = false;
+        }
+        if (learnPanicCC.load()) {
+            setParameter(kParamPanicCC, assignment);
+            learnPanicCC = false;
+        }
+        learnMode = false;
+        setParameter(kParamLearnDone, 0.0f);
+        return;
+    }
+
+    // One controller may drive several functions; each acts on the event.
+    // Assignments hold controller + 1, so 0 (off) never matches.
+    bool handled = false;
+    if (Current().polyCC == cc + 1) {
+        setParameter(kParamPolyphony, static_cast<float>(value) * kPolyphonyStep);
+        handled = true;
+    }
+    if (Current().killCC == cc + 1) {
+        setParameter(kParamKill, value > 63 ? 1.0f : 0.0f);
+        handled = true;
+    }
+    if (Current().panicCC == cc + 1) {
+        setParameter(kParamPanic, value > 63 ? 1.0f : 0.0f);
+        handled = true;
+    }
+    if (!handled && Current().midiThrough)
+        Forward(event);
+}
+
+void PolyphonyEngine::HandleProgramChange(const midievent& event)
+{
+    if (Current().presetSwitching) {
+        const int program = event.Data1();
+        if (program < VSTPluginProgramBank::kPrograms)
+            setProgram(program);
+        return;
+    }
+    if (Current().midiThrough)
+        Forward(event);
+}
+
+void PolyphonyEngine::Forward(const midievent& event)
+{
+    outQueue.push(event);
+}
+
+// --- State changes ------------------------------------------------------------
+
+void PolyphonyEngine::suspend()
+{
+    EngineGuard guard(*this);
+    kova::midi::clearNotes(activeNotes, kTableSize);
+    activeCount = 0;
+    noteIndex.Clear();
+    learnMode = false;
+}
+
+void PolyphonyEngine::EndNotesAbove(int polyphony)
+{
+    kova::midi::endNotesAbove(polyphony, &outQueue, activeNotes, &activeCount, noteIndex);
+}
+
+void PolyphonyEngine::SendPanic()
+{
+    // Identical panic messages already waiting for this block's flush make
+    // a second set pointless (and would let outQueue overflow).
+    if (panicQueued)
+        return;
+    for (int channel = 0; channel < 16; ++channel) {
+        midievent soundOff;
+        soundOff.SetMessage(0xB0 | channel, 120, 0);
+        outQueue.push(soundOff);
+        midievent bendCentre;
+        bendCentre.SetMessage(0xE0 | channel, 0, 64);
+        outQueue.push(bendCentre);
+    }
+    panicQueued = true;
+}
+
+// --- Parameters ---------------------------------------------------------------
+
+void PolyphonyEngine::setParameter(int index, float value)
+{
+    if (!(value >= 0.0f && value <= 1.0f)) // also refuses NaN
+        return;
+    EngineGuard guard(*this);
+    VSTPluginProgram& program = Current();
+    const bool on = value > 0.5f;
+
+    switch (index) {
+    case kParamPolyphony: {
+        const int old = program.polyphony;
+        const int polyphony = RoundHalfUp(value, 127);
+        program.polyphony = polyphony;
+        if (polyphony < old && polyphony < activeCount)
+            EndNotesAbove(polyphony);
+        Notify(index);
+        break;
+    }
+    case kParamKill:
+        if (on == (program.kill != 0))
+            return;
+        program.kill = on;
+        Notify(index);
+        break;
+    case kParamPanic:
+        if (on == panicState)
+            return;
+        panicState = on;
+        if (on)
+            SendPanic();
+        Notify(index);
+        break;
+    case kParamPresetSwitching:
+        // Compared with program 0: the option counts for the whole bank.
+        if (on == (bank.programs[0].presetSwitching != 0))
+            return;
+        for (VSTPluginProgram& p : bank.programs)
+            p.presetSwitching = on;
+        Notify(index);
+        break;
+    case kParamMidiThrough:
+        if (on == (bank.programs[0].midiThrough != 0))
+            return;
+        for (VSTPluginProgram& p : bank.programs)
+            p.midiThrough = on;
+        Notify(index);
+        break;
+    case kParamPolyCC:
+        program.polyCC = RoundHalfUp(value, 128);
+        Notify(index);
+        break;
+    case kParamKillCC:
+        program.killCC = RoundHalfUp(value, 128);
+        Notify(index);
+        break;
+    case kParamPanicCC:
+        program.panicCC = RoundHalfUp(value, 128);
+        Notify(index);
+        break;
+    case kParamLearnDone:
+        Notify(index);
+        break;
+    default:
+        break;
+    }
+}
+
+float PolyphonyEngine::getParameter(int index)
+{
+    EngineGuard guard(*this);
+    const VSTPluginProgram& program = Current();
+    switch (index) {
+    case kParamPolyphony:
+        return static_cast<float>(kova::midi::polyphonyLimit(program.polyphony)) * kPolyphonyStep;
+    case kParamKill:
+        return program.kill ? 1.0f : 0.0f;
+    case kParamPanic:
+        return panicState ? 1.0f : 0.0f;
+    case kParamPresetSwitching:
+        return program.presetSwitching ? 1.0f : 0.0f;
+    case kParamMidiThrough:
+        return program.midiThrough ? 1.0f : 0.0f;
+    case kParamPolyCC:
+        return static_cast<float>(program.polyCC) * kControllerStep;
+    case kParamKillCC:
+        return static_cast<float>(program.killCC) * kControllerStep;
+    case kParamPanicCC:
+        return static_cast<float>(program.panicCC) * kControllerStep;
+    case kParamActiveNotes:
+        return static_cast<float>(activeCount);
+    default:
+        return 0.0f;
+    }
+}
+
+void PolyphonyEngine::getParameterName(int index, char* text)
+{
+    if (!text)
+        return;
+    CopyText(text, index >= 0 && index < kNamedParameters ? kParameterNames[index] : "empty",
+             kMaxParameterText);
+}
+
+void PolyphonyEngine::getParameterDisplay(int index, char* text)
+{
+    if (!text)
+        return;
+    if (index == kParamPolyphony) {
+        int polyphony;
+        {
+            EngineGuard guard(*this);
+            polyphony = kova::midi::polyphonyLimit(Current().polyphony);
+        }
+        std::snprintf(text, kMaxParameterText, "%i", polyphony);
+    } else if (index >= kParamKill && index <= kParamMidiThrough) {
+        CopyText(text, getParameter(index) > kDisplayOnAbove ? "On" : "Off", kMaxParameterText);
+    } else {
+        *text = 0;
+    }
+}
+
+void PolyphonyEngine::getParameterLabel(int index, char* text)
+{
+    (void)index;
+    if (text)
+        *text = 0;
+}
+
+// --- Programs and chunks ----------------------------------------------------------
+
+int PolyphonyEngine::getProgram()
+{
+    EngineGuard guard(*this);
+    return curProgram;
+}
+
+void PolyphonyEngine::setProgram(int program)
+{
+    if (program < 0 || program >= VSTPluginProgramBank::kPrograms)
+        return;
+    {
+        EngineGuard guard(*this);
+        const int old = Current().polyphony;
+        curProgram = program;
+        const int polyphony = Current().polyphony;
+        if (polyphony < old && polyphony < activeCount)
+            EndNotesAbove(polyphony);
+    }
+    NotifyAll();
+}
+
+void PolyphonyEngine::setProgramName(const char* name)
+{
+    if (!name)
+        return;
+    {
+        // Longer names keep their first 47 characters; the caller's string
+        // is left as it is (it may be read-only).
+        EngineGuard guard(*this);
+        CopyText(Current().name, name, kMaxProgramName);
+    }
+    NotifyAll();
+}
+
+void PolyphonyEngine::getProgramName(char* name)
+{
+    if (!name)
+        return;
+    EngineGuard guard(*this);
+    // A name loaded from a chunk may lack its terminator.
+    CopyText(name, Current().name, kMaxProgramName);
+}
+
+bool PolyphonyEngine::getProgramNameIndexed(int index, char* text)
+{
+    if (!text || index < 0 || index >= VSTPluginProgramBank::kPrograms)
+        return false;
+    EngineGuard guard(*this);
+    CopyText(text, bank.programs[index].name, kMaxProgramName);
+    return true;
+}
+
+int32_t PolyphonyEngine::getChunk(void** data, bool isPreset)
+{
+    if (!data)
+        return 0;
+    EngineGuard guard(*this);
+    if (isPreset) {
+        *data = &Current();
+        return VSTPluginProgramBank::kProgramSize;
+    }
+    *data = bank.programs;
+    return VSTPluginProgramBank::kBankSize;
+}
+
+ChunkLoad PolyphonyEngine::setChunk(const void* data, int32_t byteSize, bool isPreset)
+{
+    if (!data || byteSize < 0)
+        return ChunkLoad::Refused;
+    EngineGuard guard(*this);
+    const ChunkLoad result =
+        isPreset ? bank.readProgram(data, byteSize, curProgram) : bank.readBank(data, byteSize);
+    if (result != ChunkLoad::Refused)
+        setProgram(curProgram);
+    return result;
+}

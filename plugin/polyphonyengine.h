@@ -1,0 +1,226 @@
+// The polyphony engine, free of any host interface and of the GUI. Per audio
+// block it drains the MIDI queued for it through the note table (admit, drop
+// or steal), remote controllers and program changes, and keeps every
+// resulting event for the host adapter to hand over in one block. It holds
+// the parameters with MIDI learn, the 32 programs and their chunks, and the
+// panic. It needs no display and shows nothing: a chunk from a newer
+// version is reported as a result, and changes are reported to a listener.
+#pragma once
+
+#include <pthread.h>
+
+#include <atomic>
+#include <cstdint>
+
+#include "kova/midi/midievent.h"
+#include "kova/midi/midiqueue.h"
+#include "kova/midi/noteinfo.h"
+#include "kova/midi/notetable.h"
+#include "kova/threading/mutex.h"
+#include "plugin/enginelistener.h"
+#include "plugin/programbank.h"
+
+// Parameter indices: 0-4 are the host's, 6-10 are used between engine and
+// editor.
+enum EngineParameter {
+    kParamPolyphony = 0,
+    kParamKill = 1,
+    kParamPanic = 2,
+    kParamPresetSwitching = 3,
+    kParamMidiThrough = 4,
+    kParamPolyCC = 6,
+    kParamKillCC = 7,
+    kParamPanicCC = 8,
+    kParamLearnDone = 9,    // refresh of the learn display
+    kParamActiveNotes = 10, // number of notes sounding, not scaled
+};
+
+// How engine state is kept free of races.
+//
+// engineLock (a spin lock that never blocks in the kernel) is the single
+// guard of all engine state: the note table with its count, counter and
+// index, outQueue, the program records and curProgram, the panic state and
+// the consumption of the learn flags. The audio thread takes it for the
+// drain and for lending the output; every public operation that reads or
+// writes that state from another thread (parameters, programs, names,
+// chunks, suspend) takes it too, through EngineGuard.
+//
+// The drain changes parameters and programs through the same public
+// operations (remote controllers, learn, program changes) while it already
+// holds the lock, so the guard is re-entrant per thread: the owner's thread
+// id is stored atomically after locking and cleared before unlocking, and a
+// guard on the owning thread does nothing. (No thread_local: thread-local
+// storage in a dlopened object may allocate on first use.)
+//
+// Nothing slow happens under the lock: no X call, no dialog (a chunk from a
+// newer version is only reported; the adapter tells the user after the lock
+// is released), no allocation, no host callback. The listener is called
+// under the lock and on the audio thread, so it only records what changed.
+// inQueue belongs to the audio thread alone (the input writer and the
+// drain) and needs no lock. The learn flags are atomics because the editor
+// panel sets them directly.
+class PolyphonyEngine {
+public:
+    static constexpr int kTableSize = 128;
+    static constexpr int kInQueueSize = 256;
+    static constexpr int kPanicEvents = 32; // All Sound Off and pitch-bend centre on 16 channels
+    // Room for everything the engine can make between two flushes, so no
+    // event is lost: each queued input gives at most one event besides
+    // note-offs (a note-on, or a forwarded message); note-offs end at most
+    // the notes sounding at the last flush (128) plus those admitted since
+    // (at most one per input, 256); a panic adds its 32 events at most once
+    // per flush (a second panic before the flush repeats what is queued).
+    static constexpr int kOutQueueSize = kInQueueSize * 2 + kTableSize + kPanicEvents; // 672
+    static constexpr int kPrograms = VSTPluginProgramBank::kPrograms;
+
+    using InputQueue = kova::midi::midiqueue<kInQueueSize>;
+    using OutputQueue = kova::midi::midiqueue<kOutQueueSize>;
+
+    PolyphonyEngine() = default;
+    PolyphonyEngine(const PolyphonyEngine&) = delete;
+    PolyphonyEngine& operator=(const PolyphonyEngine&) = delete;
+
+    // Told of every change from then on; null tells nobody. Set before the
+    // engine is used from more than one thread.
+    void SetListener(SIEngineListener* l) { listener = l; }
+
+    // --- Audio thread -------------------------------------------------------
+
+    // A run of pushes onto the input queue, in the host's 32-byte MIDI
+    // event layout (see midiqueue::writer); they become visible at commit()
+    // and wait for the next ProcessInput. Beyond 256 waiting events the
+    // rest are dropped.
+    InputQueue::writer InputWriter() { return InputQueue::writer(inQueue); }
+
+    // Drains the queued input, then tells the listener the count of sounding
+    // notes. Small, so that a block without MIDI costs next to nothing.
+    void ProcessInput()
+    {
+        if (!inQueue.empty())
+            DrainInput();
+        Notify(kParamActiveNotes);
+    }
+
+    // Whether events wait for the host. Other threads push under the lock;
+    // the count can be read without it. An event pushed just after this test
+    // leaves with the next block, as if it had been pushed a moment later.
+    bool HasOutput() const { return !outQueue.empty(); }
+
+    // Empties the output without copying: writes the address of every
+    // waiting event, oldest first, into slots (room for kOutQueueSize) and
+    // returns their number. The events stay valid and untouched while other
+    // threads go on queueing, until GiveBackOutput().
+    template <typename Pointer>
+    int32_t LendOutput(Pointer* slots)
+    {
+        EngineGuard guard(*this);
+        panicQueued = false;
+        return outQueue.lend(slots);
+    }
+    void GiveBackOutput() { outQueue.giveBack(); }
+
+    // --- Any thread ---------------------------------------------------------
+
+    // Forgets the sounding notes (the host stopped processing) and ends
+    // learning; the armed learn targets stay.
+    void suspend();
+
+    // Values outside 0 to 1 (and NaN) are ignored.
+    void setParameter(int index, float value);
+    float getParameter(int index);
+    // At most 63 characters and the terminator; "empty" beyond the five.
+    void getParameterName(int index, char* text);
+    // The polyphony as a number, the switches as "On" or "Off", else empty.
+    void getParameterDisplay(int index, char* text);
+    // No parameter has a unit: always empty.
+    void getParameterLabel(int index, char* text);
+
+    int getProgram();
+    // Numbers outside the bank are ignored.
+    void setProgram(int program);
+    // Keeps the first 47 characters; the caller's text is left alone.
+    void setProgramName(const char* name);
+    // At most 47 characters and the terminator.
+    void getProgramName(char* name);
+    // False, and text untouched, outside the bank.
+    bool getProgramNameIndexed(int index, char* text);
+
+    // A pointer into the live records (one program, or the whole bank),
+    // valid until the next setChunk; returns the size in bytes.
+    int32_t getChunk(void** data, bool isPreset);
+    // Loads a program chunk into the current program, or the bank.
+    ChunkLoad setChunk(const void* data, int32_t byteSize, bool isPreset);
+
+    // MIDI learn, set directly by the editor panel: learnMode while learning
+    // runs, and a flag per function the next control change is assigned to.
+    std::atomic<bool> learnMode{false};
+    std::atomic<bool> learnPolyCC{false};
+    std::atomic<bool> learnKillCC{false};
+    std::atomic<bool> learnPanicCC{false};
+
+private:
+    // Holds engineLock for its scope unless this thread holds it already.
+    class EngineGuard {
+    public:
+        explicit EngineGuard(PolyphonyEngine& engine)
+            : engine(engine), self(static_cast<uintptr_t>(pthread_self())),
+              nested(engine.engineOwner.load(std::memory_order_relaxed) == self)
+        {
+            if (!nested) {
+                engine.engineLock.Lock();
+                engine.engineOwner.store(self, std::memory_order_relaxed);
+            }
+        }
+        ~EngineGuard()
+        {
+            if (!nested) {
+                engine.engineOwner.store(0, std::memory_order_relaxed);
+                engine.engineLock.Unlock();
+            }
+        }
+        EngineGuard(const EngineGuard&) = delete;
+        EngineGuard& operator=(const EngineGuard&) = delete;
+
+    private:
+        PolyphonyEngine& engine;
+        const uintptr_t self;
+        const bool nested;
+    };
+
+    VSTPluginProgram& Current() { return bank.programs[curProgram]; }
+
+    void DrainInput();
+    void HandleControlChange(const kova::midi::midievent& event);
+    void HandleProgramChange(const kova::midi::midievent& event);
+    void Forward(const kova::midi::midievent& event);
+    void SendPanic();
+    // Ends the oldest notes until at most `polyphony` sound.
+    void EndNotesAbove(int polyphony);
+    void Notify(int index)
+    {
+        if (listener)
+            listener->ParameterChanged(index);
+    }
+    void NotifyAll()
+    {
+        if (listener)
+            listener->EverythingChanged();
+    }
+
+    InputQueue inQueue;
+    OutputQueue outQueue;
+    kova::threading::SMutexID engineLock;
+    std::atomic<uintptr_t> engineOwner{0};
+
+    kova::midi::noteinfo activeNotes[kTableSize];
+    int activeCount = 0;
+    float ageCounter = 0.0f;
+    kova::midi::noteindex noteIndex;
+
+    bool panicState = false;
+    bool panicQueued = false; // panic events wait in outQueue for the flush
+
+    int curProgram = 0;
+    VSTPluginProgramBank bank;
+    SIEngineListener* listener = nullptr;
+};
