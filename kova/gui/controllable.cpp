@@ -247,9 +247,13 @@ void SControllable<int, false>::MouseStateChanged(bool* state, int code)
         }
         dragX = root.x;
         dragY = root.y;
+        // The reset is a change like any other: listeners hear it, so the
+        // value shown never parts from the one behind it.
         if (state && state[SInput::Control]) {
-            if (ResetValue())
+            if (ResetValue()) {
                 Refresh();
+                SendControlEvent();
+            }
         }
         break;
     }

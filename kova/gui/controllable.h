@@ -17,8 +17,8 @@
 // value zone was set.
 //
 // Mouse: a middle press moves the value one step towards the half of the
-// handle zone it hit; a Ctrl press resets the value to its default without
-// telling the listeners; other presses start a drag (see SDial). Changes
+// handle zone it hit; a Ctrl press resets the value to its default; other
+// presses start a drag (see SDial). Changes
 // made by the user are reported on event channel 5 with the new value.
 #pragma once
 

@@ -5,7 +5,7 @@
 //     up raises the value;
 //   - the wheel: one step;
 //   - a middle click: one step up in the right half, down in the left half;
-//   - a Ctrl click: back to the default, without telling the listeners.
+//   - a Ctrl click: back to the default.
 // Every change the user makes is reported on event channel 5 (kind 1, the
 // new value). SetValue from code never reports and never clamps.
 //
