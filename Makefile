@@ -25,13 +25,12 @@ test-hosts: build
 	@bash scripts/test-hosts.sh
 
 # Ten interleaved repetitions per benchmark; the ratios at the end of each
-# run use their median and minimum. Run without a display, so that no
-# toolkit thread runs beside the measurements.
+# run use their median and minimum (scripts/bench.sh).
 BENCH_FLAGS ?= --benchmark_repetitions=10 --benchmark_enable_random_interleaving=true \
 	--benchmark_min_time=0.2 --benchmark_report_aggregates_only=true
 
 bench: build
-	@for a in $(ARCHS); do echo "== $$a"; env -u DISPLAY ./build/$$a/tessaro-bench $(BENCH_FLAGS) || exit 1; done
+	@bash scripts/bench.sh $(BENCH_FLAGS)
 
 clean:
 	rm -rf build

@@ -7,7 +7,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${JOBS:-$(nproc)}
 case "$arch" in
   x86_64) extra=() ;;
-  i386)   extra=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/i386.cmake") ;;
+  i386)
+    [ -f "$root/build/i386-runner" ] || bash "$root/scripts/setup.sh"
+    extra=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/i386.cmake" -DTESSARO_I386_RUNNER="$(cat "$root/build/i386-runner")") ;;
   tsan)   extra=(-DTESSARO_TSAN=ON -DTESSARO_BENCH=OFF) ;;
   *) echo "build.sh: unknown architecture $arch" >&2; exit 2 ;;
 esac

@@ -149,9 +149,9 @@ TEST_F(EditCommand, ClickingTheKillButtonIsHeardByTheHost)
 {
     if (!HaveProgram("xdotool"))
         GTEST_SKIP() << "no xdotool to click with";
-    const std::string command = Environment() + " '" + std::string(TESSARO_HOST_PATH) + "' edit '" + kPlugin +
-                                "' >'" + (scratch / "edit.out") + "' 2>'" + (scratch / "edit.err") +
-                                "' & echo $! >'" + (scratch / "edit.pid") + "'";
+    const std::string command = Environment() + " " + HostCommand() + " edit '" + kPlugin + "' >'" +
+                                (scratch / "edit.out") + "' 2>'" + (scratch / "edit.err") + "' & echo $! >'" +
+                                (scratch / "edit.pid") + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
     const pid_t host = static_cast<pid_t>(std::atol(ReadText(scratch / "edit.pid").c_str()));
     ASSERT_GT(host, 0);

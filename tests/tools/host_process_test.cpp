@@ -250,8 +250,9 @@ TEST_F(ProcessCommand, ATruncatedPresetIsRefusedAndNothingIsWritten)
     const std::string whole = ReadText(scratch / "all.fxb");
     std::ofstream(scratch / "cut.fxb", std::ios::binary) << whole.substr(0, whole.size() - 100);
     const HostResult r = Process({"--load", scratch / "cut.fxb"});
-    EXPECT_NE(r.exitCode, 0);
+    EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("cut off"), std::string::npos) << r.err;
+    EXPECT_EQ(HostLines(r.err), 1) << r.err;  // a bad file is no mistake on the command line
     EXPECT_FALSE(Exists(out));
 }
 

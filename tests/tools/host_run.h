@@ -47,17 +47,30 @@ inline bool Exists(const std::string& path)
     return access(path.c_str(), F_OK) == 0;
 }
 
+// A word quoted for the shell.
+inline std::string ShellQuoted(const std::string& word)
+{
+    std::string quoted;
+    for (char c : word)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return "'" + quoted + "'";
+}
+
+// The shell command that starts tessaro-host, under the emulator where the
+// build's programs need one.
+inline std::string HostCommand()
+{
+    const std::string runner = TESSARO_HOST_RUNNER;
+    return (runner.empty() ? "" : ShellQuoted(runner) + " ") + ShellQuoted(TESSARO_HOST_PATH);
+}
+
 // Arguments are quoted for the shell; output goes through files in `scratch`.
 inline HostResult RunHost(const ScratchFolder& scratch, const std::vector<std::string>& args,
                           const std::string& environment = "")
 {
-    std::string command = environment + " '" + std::string(TESSARO_HOST_PATH) + "'";
-    for (const std::string& a : args) {
-        std::string quoted;
-        for (char c : a)
-            quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        command += " '" + quoted + "'";
-    }
+    std::string command = environment + " " + HostCommand();
+    for (const std::string& a : args)
+        command += " " + ShellQuoted(a);
     command += " >'" + (scratch / "stdout") + "' 2>'" + (scratch / "stderr") + "'";
     HostResult r;
     const int status = std::system(command.c_str());

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <pthread.h>
@@ -70,22 +71,39 @@ namespace {
 void IgnoreSignal(int) {}
 }  // namespace
 
+// The sleeper is the thread created last: under qemu-i386 user emulation a
+// signal handler's return reloads the thread's TLS segment from a table that
+// all emulated threads share, which holds the newest thread's entry. Any
+// other interrupted thread would come back with another thread's TLS
+// (pthread_self, errno), and the main thread of the test runner would then
+// fail to join.
 TEST(PreciseSleep, SleepsTheFullTimeEvenWhenInterrupted)
 {
     struct sigaction action {};
     action.sa_handler = IgnoreSignal;
     struct sigaction previous {};
     sigaction(SIGUSR1, &action, &previous);
-    pthread_t sleeper = pthread_self();
-    std::thread interrupter([sleeper] {
+    std::atomic<bool> started{false};
+    pthread_t sleeperId{};
+    std::thread interrupter([&] {
+        while (!started.load())
+            std::this_thread::yield();
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        pthread_kill(sleeper, SIGUSR1);
+        pthread_kill(sleeperId, SIGUSR1);
     });
-    auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(kova::threading::PreciseSleep(0.2), 0);
-    auto elapsed = std::chrono::steady_clock::now() - start;
+    int result = -1;
+    std::chrono::steady_clock::duration elapsed{};
+    std::thread sleeper([&] {
+        sleeperId = pthread_self();
+        started = true;
+        const auto start = std::chrono::steady_clock::now();
+        result = kova::threading::PreciseSleep(0.2);
+        elapsed = std::chrono::steady_clock::now() - start;
+    });
+    sleeper.join();
     interrupter.join();
     sigaction(SIGUSR1, &previous, nullptr);
+    EXPECT_EQ(result, 0);
     EXPECT_GE(elapsed, std::chrono::milliseconds(199));
 }
 

@@ -65,8 +65,10 @@ struct Options {
     bool noDisplayPass = false;
 };
 
-bool ParseOptions(int argc, char** argv, int first, const std::vector<std::string>& allowed, Options& o,
-                  std::string& error)
+// 0 when the options are good; 2 for a mistake on the command line, 1 for
+// a preset file that cannot be read; `error` says which.
+int ParseOptionList(int argc, char** argv, int first, const std::vector<std::string>& allowed, Options& o,
+                    std::string& error)
 {
     auto isAllowed = [&](const std::string& name) {
         for (const std::string& a : allowed)
@@ -82,7 +84,7 @@ bool ParseOptions(int argc, char** argv, int first, const std::vector<std::strin
         }
         if (!isAllowed(arg)) {
             error = "unknown option " + arg;
-            return false;
+            return 2;
         }
         if (arg == "--no-display-pass") {
             o.noDisplayPass = true;
@@ -90,36 +92,36 @@ bool ParseOptions(int argc, char** argv, int first, const std::vector<std::strin
         }
         if (i + 1 >= argc) {
             error = arg + " needs a value";
-            return false;
+            return 2;
         }
         const std::string value = argv[++i];
         Setting s;
         if (arg == "--set") {
             if (!ParseParameterSetting(value, s, error))
-                return false;
+                return 2;
             o.settings.push_back(std::move(s));
         } else if (arg == "--program") {
             if (!ParseProgramSetting(value, s, error))
-                return false;
+                return 2;
             o.settings.push_back(std::move(s));
         } else if (arg == "--load") {
             if (!ParseLoadSetting(value, s, error))
-                return false;
+                return 1;
             o.settings.push_back(std::move(s));
         } else if (arg == "--rate") {
             if (!ParseLong(value.c_str(), 8000, 384000, o.rate)) {
                 error = "--rate " + value + ": expected a sample rate from 8000 to 384000";
-                return false;
+                return 2;
             }
         } else if (arg == "--block") {
             if (!ParseLong(value.c_str(), 1, 8192, o.block)) {
                 error = "--block " + value + ": expected a block size from 1 to 8192 frames";
-                return false;
+                return 2;
             }
         } else if (arg == "--after") {
             if (!ParseLong(value.c_str(), 0, 3600000, o.after)) {
                 error = "--after " + value + ": expected milliseconds";
-                return false;
+                return 2;
             }
         } else if (arg == "--roll") {
             o.roll = value;
@@ -129,7 +131,19 @@ bool ParseOptions(int argc, char** argv, int first, const std::vector<std::strin
             o.screenshot = value;
         }
     }
-    return true;
+    return 0;
+}
+
+// Reads the options; returns 0, or the exit status after saying what was
+// wrong: the usage for a mistake on the command line, one line for a preset
+// file that cannot be read.
+int ParseOptions(int argc, char** argv, int first, const std::vector<std::string>& allowed, Options& o)
+{
+    std::string error;
+    const int status = ParseOptionList(argc, argv, first, allowed, o, error);
+    if (status == 1)
+        return Fail(error);
+    return status == 2 ? Usage(error) : 0;
 }
 
 std::string FlagNames(VstInt32 flags)
@@ -153,11 +167,11 @@ std::string FlagNames(VstInt32 flags)
 int Info(int argc, char** argv)
 {
     Options o;
-    std::string error;
-    if (!ParseOptions(argc, argv, 2, {}, o, error))
-        return Usage(error);
+    if (const int status = ParseOptions(argc, argv, 2, {}, o))
+        return status;
     if (o.positional.size() != 1)
         return Usage("info takes one plug-in");
+    std::string error;
     PluginHost host;
     if (!host.Load(o.positional[0], error))
         return Fail(error);
@@ -212,11 +226,12 @@ int Info(int argc, char** argv)
 int Process(int argc, char** argv)
 {
     Options o;
-    std::string error;
-    if (!ParseOptions(argc, argv, 2, {"--set", "--program", "--load", "--rate", "--block", "--roll"}, o, error))
-        return Usage(error);
+    if (const int status =
+            ParseOptions(argc, argv, 2, {"--set", "--program", "--load", "--rate", "--block", "--roll"}, o))
+        return status;
     if (o.positional.size() != 3)
         return Usage("process takes a plug-in, an input file and an output file");
+    std::string error;
     const std::string& pluginPath = o.positional[0];
     const std::string& inPath = o.positional[1];
     const std::string& outPath = o.positional[2];
@@ -260,15 +275,15 @@ int Process(int argc, char** argv)
 int Save(int argc, char** argv)
 {
     Options o;
-    std::string error;
-    if (!ParseOptions(argc, argv, 2, {"--set", "--program", "--load"}, o, error))
-        return Usage(error);
+    if (const int status = ParseOptions(argc, argv, 2, {"--set", "--program", "--load"}, o))
+        return status;
     if (o.positional.size() != 2)
         return Usage("save takes a plug-in and a preset file");
     bool known;
     const bool bank = PathWantsBank(o.positional[1], known);
     if (!known)
         return Usage(o.positional[1] + ": name the file .fxp (one program) or .fxb (the whole bank)");
+    std::string error;
 
     PluginHost host;
     if (!host.Load(o.positional[0], error))
@@ -302,12 +317,11 @@ int Save(int argc, char** argv)
 int Edit(int argc, char** argv)
 {
     Options o;
-    std::string error;
-    if (!ParseOptions(argc, argv, 2,
-                      {"--set", "--program", "--load", "--play", "--screenshot", "--after", "--no-display-pass",
-                       "--rate", "--block"},
-                      o, error))
-        return Usage(error);
+    if (const int status = ParseOptions(argc, argv, 2,
+                                        {"--set", "--program", "--load", "--play", "--screenshot", "--after",
+                                         "--no-display-pass", "--rate", "--block"},
+                                        o))
+        return status;
     if (o.positional.size() != 1)
         return Usage("edit takes one plug-in");
     if (o.after >= 0 && o.screenshot.empty())
