@@ -132,7 +132,14 @@ void PolyphonyEngine::HandleControlChange(const midievent& event)
         setParameter(kParamPanic, value > 63 ? 1.0f : 0.0f);
         handled = true;
     }
-    if (!handled && Current().midiThrough)
+    if (handled)
+        return;
+    // All Notes Off and All Sound Off silence the channel downstream: its
+    // notes stop counting, each with its own note-off so that a receiver
+    // that ignores the controller is silenced too.
+    if (cc == kova::midi::ccAllNotesOff || cc == kova::midi::ccAllSoundOff)
+        kova::midi::endChannelNotes(event.Channel(), event, &outQueue, activeNotes, &activeCount, noteIndex);
+    if (Current().midiThrough)
         Forward(event);
 }
 
@@ -177,7 +184,7 @@ void PolyphonyEngine::SendPanic()
         return;
     for (int channel = 0; channel < 16; ++channel) {
         midievent soundOff;
-        soundOff.SetMessage(0xB0 | channel, 120, 0);
+        soundOff.SetMessage(0xB0 | channel, kova::midi::ccAllSoundOff, 0);
         outQueue.push(soundOff);
         midievent bendCentre;
         bendCentre.SetMessage(0xE0 | channel, 0, 64);

@@ -360,6 +360,23 @@ bool midiNoteOffQueue(const midievent& event, Out* out, noteinfo* table, int* ac
     return detail::noteOff(event, out, table, activeCount, lookup);
 }
 
+// Ends every sounding note of the channel, in ascending note order, with
+// note-offs copied from tmpl (its deltaFrames in particular). Returns the
+// number ended.
+template <class Out>
+int endChannelNotes(int channel, const midievent& tmpl, Out* out, noteinfo* table, int* activeCount,
+                    noteindex& index) {
+    int ended = 0;
+    for (int note = 0; note < 128 && *activeCount > 0; ++note) {
+        const int entry = index.Find(channel, note);
+        if (entry == noEntry)
+            continue;
+        endNote(table, entry, tmpl, out, activeCount, index);
+        ++ended;
+    }
+    return ended;
+}
+
 // Ends the oldest notes, with fresh note-offs at deltaFrames 0, until at
 // most polyphonyLimit(polyphony) notes sound. Returns the number ended.
 template <class Out>
