@@ -138,6 +138,8 @@ void SPluginPanel::LoadControls()
     panicButton->SetFrameColour(c(24), SCOL(255, 255, 255), SCOL(138, 145, 150));
     throughButton = MakeButton("(TSRO) Button: Midi Through", 230, 130, 16, 16, 0, "T", 4, 2, 24,
                                "Option:\nMidi Through\n(other than notes)");
+    pedalButton = MakeButton("(TSRO) Button: Sustain Pedal", 210, 130, 16, 16, 0, "S", 4, 2, 24,
+                             "Option:\nSustain Pedal");
     presetButton = MakeButton("(TSRO) Button: Preset Switching", 227, 47, 16, 16, 0, "P", 4, 4, 5,
                               "Option:\nEnable Preset Switching\n(via Program Changes)");
     learnPolyButton = MakeButton("(TSRO) Button: Midi Learn (Poly)", 95, 110, 15, 15, 0, "L", 4, 12, 24,
@@ -146,8 +148,8 @@ void SPluginPanel::LoadControls()
                                  "Action:\nMidi Learn (Kill)");
     learnPanicButton = MakeButton("(TSRO) Button: Midi Learn (Panic)", 215, 110, 15, 15, 0, "L", 4, 12, 24,
                                   "Action:\nMidi Learn (Panic)");
-    for (Button* b : {killButton, panicButton, throughButton, presetButton, learnPolyButton, learnKillButton,
-                      learnPanicButton}) {
+    for (Button* b : {killButton, panicButton, throughButton, pedalButton, presetButton, learnPolyButton,
+                      learnKillButton, learnPanicButton}) {
         b->Show();
         Add(b);
     }
@@ -341,6 +343,8 @@ void SPluginPanel::ParseEvent(kova::gui::SEvent* ev)
             ChangeInOneGesture(kParamPresetSwitching, (float)v);
         } else if (source == throughButton) {
             ChangeInOneGesture(kParamMidiThrough, (float)v);
+        } else if (source == pedalButton) {
+            ChangeInOneGesture(kParamSustainPedal, (float)v);
         } else if (std::atomic<bool>* target = LearnTarget(source)) {
             const PolyphonyEngine& engine = plugin->Engine();
             if (v == 1) {
@@ -476,6 +480,7 @@ void SPluginPanel::RefreshControls(long index)
     case kParamKill: killButton->SetValue(Round(param(1)), false); break;
     case kParamPresetSwitching: presetButton->SetValue(Round(param(3)), false); break;
     case kParamMidiThrough: throughButton->SetValue(Round(param(4)), false); break;
+    case kParamSustainPedal: pedalButton->SetValue(Round(param(5)), false); break;
     case kParamPolyCC: polyCCDial->SetValue(Round(param(6) * 128.0), false); break;
     case kParamKillCC: killCCDial->SetValue(Round(param(7) * 128.0), false); break;
     case kParamPanicCC: panicCCDial->SetValue(Round(param(8) * 128.0), false); break;
@@ -490,8 +495,9 @@ void SPluginPanel::RefreshControls(long index)
             programName[sizeof programName - 1] = 0;
         }
         RefreshLabels();
-        for (long i : {(long)kParamPresetSwitching, (long)kParamMidiThrough, (long)kParamKill, (long)kParamKillCC,
-                       (long)kParamPolyphony, (long)kParamPolyCC, (long)kParamPanicCC, (long)kParamActiveNotes})
+        for (long i : {(long)kParamPresetSwitching, (long)kParamMidiThrough, (long)kParamSustainPedal, (long)kParamKill,
+                       (long)kParamKillCC, (long)kParamPolyphony, (long)kParamPolyCC, (long)kParamPanicCC,
+                       (long)kParamActiveNotes})
             RefreshControls(i);
         MidiLearn(false, true);
         break;

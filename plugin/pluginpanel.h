@@ -10,6 +10,7 @@
 //   panic button          parameter 2, pulsed off-on-off per press
 //   preset button         parameter 3
 //   through button        parameter 4
+//   pedal button          parameter 5
 //   controller dials      parameters 6, 7, 8 (value / 128; 0 shows "---")
 //   note display          shows parameter 10, the number of sounding notes
 //   learn buttons         the engine's learn targets; index 9 from the
@@ -101,6 +102,7 @@ public:
     Button* learnKillButton = nullptr;
     Button* learnPanicButton = nullptr;
     Button* presetButton = nullptr;
+    Button* pedalButton = nullptr;
     Dial* polyDial = nullptr;
     Dial* activeDisplay = nullptr;
     Dial* polyCCDial = nullptr;

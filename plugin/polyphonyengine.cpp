@@ -10,7 +10,7 @@ using kova::midi::midievent;
 namespace {
 
 const char* const kParameterNames[] = {"OP: Polyphony", "OP: Kill", "AC: Panic", "OP: Presets Switching",
-                                       "OP: Midi Through"};
+                                       "OP: Midi Through", "OP: Sustain Pedal"};
 constexpr int kNamedParameters = sizeof kParameterNames / sizeof kParameterNames[0];
 
 // Host buffers: parameter texts get at most this many bytes, program names
@@ -47,15 +47,18 @@ void PolyphonyEngine::DrainInput()
 {
     EngineGuard guard(*this);
     // Notes, the bulk of the traffic, are handled with the note count, the
-    // age counter, the options and the queue positions held in locals.
-    // Everything else goes through the public operations, which read and
-    // change the members, so the locals are stored before and reloaded after.
+    // age counter, the options, the pedals down and the queue positions held
+    // in locals. Everything else goes through the public operations, which
+    // read and change the members, so the locals are stored before and
+    // reloaded after. The pedals cost a note-on nothing (its velocity write
+    // clears a held mark) and the note-off of a sounding note one test.
     InputQueue::reader in(inQueue);
     OutputQueue::writer out(outQueue);
     int count = activeCount;
     float age = ageCounter;
     int polyphony = Current().polyphony;
     bool kill = Current().kill != 0;
+    uint32_t pedalsDown = pedals.DownMask();
 
     int32_t length = 0;
     while (midievent* run = in.takeRun(length)) {
@@ -68,7 +71,9 @@ void PolyphonyEngine::DrainInput()
                 continue;
             }
             if (kind == 0x80 || kind == 0x90) {  // a note-on with velocity 0 is a note-off
-                kova::midi::midiNoteOffQueue(event, &out, activeNotes, &count, kTableSize, noteIndex);
+                // A pedal down keeps a sounding note sounding: nothing goes
+                // out, and it stays counted until the pedal lifts.
+                kova::midi::midiNoteOffQueue(event, &out, activeNotes, &count, kTableSize, noteIndex, pedalsDown);
                 continue;
             }
             out.commit();
@@ -85,6 +90,7 @@ void PolyphonyEngine::DrainInput()
             age = ageCounter;
             polyphony = Current().polyphony;
             kill = Current().kill != 0;
+            pedalsDown = pedals.DownMask();
         }
     }
     out.commit();
@@ -132,7 +138,25 @@ void PolyphonyEngine::HandleControlChange(const midievent& event)
         setParameter(kParamPanic, value > 63 ? 1.0f : 0.0f);
         handled = true;
     }
-    if (!handled && Current().midiThrough)
+    if (handled)
+        return;
+    const int channel = event.Channel();
+    if (cc == kova::midi::ccAllNotesOff || cc == kova::midi::ccAllSoundOff) {
+        // They silence the channel downstream: its notes, held ones
+        // included, stop counting, each with its own note-off so that a
+        // receiver that ignores the controller is silenced too. The pedal
+        // stays as it is.
+        kova::midi::endChannelNotes(channel, event, &outQueue, activeNotes, &activeCount, noteIndex);
+    } else if (cc == kova::midi::ccSustainPedal && Current().sustainPedal) {
+        // The limiter sustains in the synth's place, so the synth never
+        // sees the pedal.
+        if (value >= kova::midi::sustainpedals::downFrom)
+            pedals.Press(channel);
+        else
+            pedals.Lift(channel, event, &outQueue, activeNotes, &activeCount, noteIndex);
+        return;
+    }
+    if (Current().midiThrough)
         Forward(event);
 }
 
@@ -161,12 +185,19 @@ void PolyphonyEngine::suspend()
     kova::midi::clearNotes(activeNotes, kTableSize);
     activeCount = 0;
     noteIndex.Clear();
+    pedals.Clear();
     learnMode = false;
 }
 
 void PolyphonyEngine::EndNotesAbove(int polyphony)
 {
     kova::midi::endNotesAbove(polyphony, &outQueue, activeNotes, &activeCount, noteIndex);
+}
+
+void PolyphonyEngine::ReleasePedalsUnlessOn()
+{
+    if (!Current().sustainPedal)
+        pedals.LiftAll(&outQueue, activeNotes, &activeCount, noteIndex);
 }
 
 void PolyphonyEngine::SendPanic()
@@ -177,7 +208,7 @@ void PolyphonyEngine::SendPanic()
         return;
     for (int channel = 0; channel < 16; ++channel) {
         midievent soundOff;
-        soundOff.SetMessage(0xB0 | channel, 120, 0);
+        soundOff.SetMessage(0xB0 | channel, kova::midi::ccAllSoundOff, 0);
         outQueue.push(soundOff);
         midievent bendCentre;
         bendCentre.SetMessage(0xE0 | channel, 0, 64);
@@ -218,6 +249,13 @@ void PolyphonyEngine::setParameter(int index, float value)
         panicState = on;
         if (on)
             SendPanic();
+        Notify(index);
+        break;
+    case kParamSustainPedal:
+        if (on == (program.sustainPedal != 0))
+            return;
+        program.sustainPedal = on;
+        ReleasePedalsUnlessOn();
         Notify(index);
         break;
     case kParamPresetSwitching:
@@ -270,6 +308,8 @@ float PolyphonyEngine::getParameter(int index)
         return program.presetSwitching ? 1.0f : 0.0f;
     case kParamMidiThrough:
         return program.midiThrough ? 1.0f : 0.0f;
+    case kParamSustainPedal:
+        return program.sustainPedal ? 1.0f : 0.0f;
     case kParamPolyCC:
         return static_cast<float>(program.polyCC) * kControllerStep;
     case kParamKillCC:
@@ -302,7 +342,7 @@ void PolyphonyEngine::getParameterDisplay(int index, char* text)
             polyphony = kova::midi::polyphonyLimit(Current().polyphony);
         }
         std::snprintf(text, kMaxParameterText, "%i", polyphony);
-    } else if (index >= kParamKill && index <= kParamMidiThrough) {
+    } else if (index >= kParamKill && index <= kParamSustainPedal) {
         CopyText(text, getParameter(index) > kDisplayOnAbove ? "On" : "Off", kMaxParameterText);
     } else {
         *text = 0;
@@ -335,6 +375,7 @@ void PolyphonyEngine::setProgram(int program)
         const int polyphony = Current().polyphony;
         if (polyphony < old && polyphony < activeCount)
             EndNotesAbove(polyphony);
+        ReleasePedalsUnlessOn();
     }
     NotifyAll();
 }

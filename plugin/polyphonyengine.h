@@ -16,11 +16,12 @@
 #include "kova/midi/midiqueue.h"
 #include "kova/midi/noteinfo.h"
 #include "kova/midi/notetable.h"
+#include "kova/midi/sustainpedals.h"
 #include "kova/threading/mutex.h"
 #include "plugin/enginelistener.h"
 #include "plugin/programbank.h"
 
-// Parameter indices: 0-4 are the host's, 6-10 are used between engine and
+// Parameter indices: 0-5 are the host's, 6-10 are used between engine and
 // editor.
 enum EngineParameter {
     kParamPolyphony = 0,
@@ -28,6 +29,7 @@ enum EngineParameter {
     kParamPanic = 2,
     kParamPresetSwitching = 3,
     kParamMidiThrough = 4,
+    kParamSustainPedal = 5,
     kParamPolyCC = 6,
     kParamKillCC = 7,
     kParamPanicCC = 8,
@@ -39,8 +41,8 @@ enum EngineParameter {
 //
 // engineLock (a spin lock that never blocks in the kernel) is the single
 // guard of all engine state: the note table with its count, counter and
-// index, outQueue, the program records and curProgram, the panic state and
-// the consumption of the learn flags. The audio thread takes it for the
+// index, the pedal states, outQueue, the program records and curProgram,
+// the panic state and the consumption of the learn flags. The audio thread takes it for the
 // drain and for lending the output; every public operation that reads or
 // writes that state from another thread (parameters, programs, names,
 // chunks, suspend) takes it too, through EngineGuard.
@@ -66,10 +68,15 @@ public:
     static constexpr int kPanicEvents = 32; // All Sound Off and pitch-bend centre on 16 channels
     // Room for everything the engine can make between two flushes, so no
     // event is lost: each queued input gives at most one event besides
-    // note-offs (a note-on, or a forwarded message); note-offs end at most
-    // the notes sounding at the last flush (128) plus those admitted since
-    // (at most one per input, 256); a panic adds its 32 events at most once
-    // per flush (a second panic before the flush repeats what is queued).
+    // note-offs (a note-on, or a forwarded message); every note-off ends a
+    // counted note, so note-offs end at most the notes sounding at the last
+    // flush (128) plus those admitted since (at most one per input, 256).
+    // That holds for the note-offs of All Notes Off and All Sound Off, of a
+    // lifted pedal and of the pedal option switched off as for stealing:
+    // each ends a note still in the table, and a note held by the pedal
+    // sends nothing at its own note-off. A panic adds its 32 events at most
+    // once per flush (a second panic before the flush repeats what is
+    // queued).
     static constexpr int kOutQueueSize = kInQueueSize * 2 + kTableSize + kPanicEvents; // 672
     static constexpr int kPrograms = VSTPluginProgramBank::kPrograms;
 
@@ -121,14 +128,16 @@ public:
 
     // --- Any thread ---------------------------------------------------------
 
-    // Forgets the sounding notes (the host stopped processing) and ends
-    // learning; the armed learn targets stay.
+    // Forgets the sounding notes, the pedal states and the notes the pedals
+    // held (the host stopped processing) and ends learning; the armed learn
+    // targets stay.
     void suspend();
 
-    // Values outside 0 to 1 (and NaN) are ignored.
+    // Values outside 0 to 1 (and NaN) are ignored. Switching the sustain
+    // pedal option off ends every note a pedal holds at once.
     void setParameter(int index, float value);
     float getParameter(int index);
-    // At most 63 characters and the terminator; "empty" beyond the five.
+    // At most 63 characters and the terminator; "empty" beyond the six.
     void getParameterName(int index, char* text);
     // The polyphony as a number, the switches as "On" or "Off", else empty.
     void getParameterDisplay(int index, char* text);
@@ -136,7 +145,9 @@ public:
     void getParameterLabel(int index, char* text);
 
     int getProgram();
-    // Numbers outside the bank are ignored.
+    // Numbers outside the bank are ignored. A lower limit ends the oldest
+    // notes, then, if the program's pedal option is off, the notes a pedal
+    // holds end too.
     void setProgram(int program);
     // Keeps the first 47 characters; the caller's text is left alone.
     void setProgramName(const char* name);
@@ -196,6 +207,9 @@ private:
     void SendPanic();
     // Ends the oldest notes until at most `polyphony` sound.
     void EndNotesAbove(int polyphony);
+    // With the current program's pedal option off: ends every note a pedal
+    // holds and lifts the pedals.
+    void ReleasePedalsUnlessOn();
     void Notify(int index)
     {
         if (listener)
@@ -216,6 +230,9 @@ private:
     int activeCount = 0;
     float ageCounter = 0.0f;
     kova::midi::noteindex noteIndex;
+    // The pedals as the limiter sees them; the notes they hold are marked
+    // in activeNotes. With the option off every pedal is up.
+    kova::midi::sustainpedals pedals;
 
     bool panicState = false;
     bool panicQueued = false; // panic events wait in outQueue for the flush

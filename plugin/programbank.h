@@ -22,7 +22,8 @@ struct VSTPluginProgram {
     uint8_t kill;              // 0/1: end the oldest note when the limit is reached
     uint8_t midiThrough;       // 0/1: pass messages other than notes
     uint8_t presetSwitching;   // 0/1: program changes select programs
-    uint8_t reserved2[5];
+    uint8_t sustainPedal;      // 0/1: the limiter takes CC 64 and holds released notes
+    uint8_t reserved2[4];
 };
 
 static_assert(sizeof(VSTPluginProgram) == 96, "a program record is 96 bytes");
@@ -30,6 +31,7 @@ static_assert(offsetof(VSTPluginProgram, name) == 4, "program record layout");
 static_assert(offsetof(VSTPluginProgram, polyCC) == 52, "program record layout");
 static_assert(offsetof(VSTPluginProgram, polyphony) == 84, "program record layout");
 static_assert(offsetof(VSTPluginProgram, kill) == 88, "program record layout");
+static_assert(offsetof(VSTPluginProgram, sustainPedal) == 91, "program record layout");
 
 // What loading a chunk did.
 enum class ChunkLoad {

@@ -6,6 +6,11 @@
 namespace kova {
 namespace midi {
 
+// Controller numbers the engine acts on.
+constexpr int ccSustainPedal = 64;
+constexpr int ccAllSoundOff = 120;
+constexpr int ccAllNotesOff = 123;
+
 // One MIDI event, laid out byte for byte as the host's 32-byte MIDI event
 // record, so host events are copied in whole and handed back unchanged.
 // The engine reads and writes only midiData[0..2]; every other field is

@@ -289,12 +289,18 @@ __attribute__((always_inline)) inline void noteOn(const midievent& event, Out* o
 }
 
 template <class Out, class Lookup>
-__attribute__((always_inline)) inline bool noteOff(const midievent& event, Out* out, noteinfo* table, int* activeCount, Lookup& lookup) {
+__attribute__((always_inline)) inline bool noteOff(const midievent& event, Out* out, noteinfo* table, int* activeCount,
+                                                  Lookup& lookup, uint32_t pedalsDown) {
     const int c = event.Channel();
     const int n = event.Data1();
     const int entry = lookup.Find(c, n);
     if (entry == noEntry)
         return false;
+    // Tested only for sounding notes, so swallowed note-offs pay nothing.
+    if (__builtin_expect((pedalsDown >> c) & 1, 0)) {
+        table[entry].HoldByPedal();
+        return false;
+    }
     table[entry].Release();
     --*activeCount;
     lookup.Release(entry, c, n);
@@ -350,14 +356,34 @@ template <class Out>
 bool midiNoteOffQueue(const midievent& event, Out* out, noteinfo* table, int* activeCount,
                       int tableSize) {
     detail::scanlookup lookup{table, tableSize};
-    return detail::noteOff(event, out, table, activeCount, lookup);
+    return detail::noteOff(event, out, table, activeCount, lookup, 0);
 }
 
+// The same with a bit per channel whose sustain pedal is down in
+// pedalsDown: a sounding note of such a channel is not ended but marked as
+// held by the pedal (noteinfo::heldByPedal), and nothing goes out.
 template <class Out>
 bool midiNoteOffQueue(const midievent& event, Out* out, noteinfo* table, int* activeCount,
-                      int tableSize, noteindex& index) {
+                      int tableSize, noteindex& index, uint32_t pedalsDown = 0) {
     detail::indexlookup lookup{table, tableSize, &index};
-    return detail::noteOff(event, out, table, activeCount, lookup);
+    return detail::noteOff(event, out, table, activeCount, lookup, pedalsDown);
+}
+
+// Ends every sounding note of the channel, in ascending note order, with
+// note-offs copied from tmpl (its deltaFrames in particular). Returns the
+// number ended.
+template <class Out>
+int endChannelNotes(int channel, const midievent& tmpl, Out* out, noteinfo* table, int* activeCount,
+                    noteindex& index) {
+    int ended = 0;
+    for (int note = 0; note < 128 && *activeCount > 0; ++note) {
+        const int entry = index.Find(channel, note);
+        if (entry == noEntry)
+            continue;
+        endNote(table, entry, tmpl, out, activeCount, index);
+        ++ended;
+    }
+    return ended;
 }
 
 // Ends the oldest notes, with fresh note-offs at deltaFrames 0, until at

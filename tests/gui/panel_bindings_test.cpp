@@ -50,6 +50,7 @@ TEST_F(PanelBinding, EveryControlHasItsNamePlaceAndSize)
         {P()->panicButton, "(TSRO) Button: Midi Panic", Rect(180, 70, 230, 100)},
         {P()->throughButton, "(TSRO) Button: Midi Through", Rect(230, 130, 246, 146)},
         {P()->presetButton, "(TSRO) Button: Preset Switching", Rect(227, 47, 243, 63)},
+        {P()->pedalButton, "(TSRO) Button: Sustain Pedal", Rect(210, 130, 226, 146)},
         {P()->learnPolyButton, "(TSRO) Button: Midi Learn (Poly)", Rect(95, 110, 110, 125)},
         {P()->learnKillButton, "(TSRO) Button: Midi Learn (Kill)", Rect(155, 110, 170, 125)},
         {P()->learnPanicButton, "(TSRO) Button: Midi Learn (Panic)", Rect(215, 110, 230, 125)},
@@ -145,8 +146,19 @@ TEST_F(PanelBinding, TheKillAndOptionButtonsSwitchTheEngine)
     EXPECT_EQ(effect->getParameter(effect, kParamPresetSwitching), 1.0f);
     Click(*P()->presetButton);
     EXPECT_EQ(effect->getParameter(effect, kParamPresetSwitching), 0.0f);
+    host.edits.clear();
+    MoveTo(*P()->pedalButton, 8, 8);
+    Click(*P()->pedalButton);
+    EXPECT_EQ(effect->getParameter(effect, kParamSustainPedal), 1.0f);
+    EXPECT_EQ(host.edits, (std::vector<std::string>{"begin 5", "automate 5", "end 5"}));
     EXPECT_EQ(Automated(kParamKill).size(), 1u);
     EXPECT_EQ(Automated(kParamPresetSwitching).size(), 2u);
+    EXPECT_EQ(Automated(kParamSustainPedal).size(), 1u);
+    // Switched off by the host, the button follows without telling it back.
+    effect->setParameter(effect, kParamSustainPedal, 0.0f);
+    EXPECT_TRUE(WaitUntil([&] { return P()->pedalButton->GetValue() == 0; }));
+    EXPECT_EQ(Automated(kParamSustainPedal).size(), 1u);
+    EXPECT_EQ(host.edits.size(), 3u);
 }
 
 TEST_F(PanelBinding, OneClickOnPanicSendsThePanicOnceAndLeavesItOff)

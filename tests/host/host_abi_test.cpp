@@ -104,7 +104,7 @@ TEST(SharedObject, AHostDrivesABlockThroughTheRecord)
 
     EXPECT_EQ(effect->magic, kEffectMagic);
     EXPECT_EQ(effect->uniqueID, kVstFourCC('T', 'S', 'R', 'o'));
-    EXPECT_EQ(effect->numParams, 5);
+    EXPECT_EQ(effect->numParams, 6);
     EXPECT_EQ(effect->numPrograms, 32);
     EXPECT_TRUE(effect->flags & effFlagsIsSynth);
     EXPECT_TRUE(effect->flags & effFlagsProgramChunks);

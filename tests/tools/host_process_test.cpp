@@ -277,7 +277,7 @@ TEST_F(ProcessCommand, EveryFailureIsOneLineOnStandardErrorAndWritesNothing)
         {{"process", kSystemLibrary, in, out}, "neither VSTPluginMain nor main"},
         {{"process", kPlugin, scratch / "missing.mid", out}, "cannot open"},
         {{"process", kPlugin, scratch / "garbage.mid", out}, "garbage.mid"},
-        {{"process", kPlugin, in, out, "--set", "9=0.5"}, "parameters 0 to 4"},
+        {{"process", kPlugin, in, out, "--set", "9=0.5"}, "parameters 0 to 5"},
         {{"process", kPlugin, in, out, "--program", "32"}, "programs 0 to 31"},
         {{"process", kPlugin, in, scratch / "no/such/folder/out.mid"}, "cannot write"},
         {{"process", kPlugin, scratch / "endless.mid", out}, "more than 24 hours"},
@@ -317,9 +317,9 @@ TEST(InfoCommand, ShowsThePlugInsIdentityParametersAndPrograms)
     const HostResult r = RunHost(scratch, {"info", kPlugin});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     for (const char* line : {"name:           Tessaro", "unique ID:      'TSRo'", "version:        1",
-                             "category:       synth (2)", "programs:       32", "parameters:     5",
-                             "program-chunks", "editor:         260 x 162", "OP: Polyphony", "OP: Midi Through", "0  01 - empty preset",
-                             "31  32 - empty preset"})
+                             "category:       synth (2)", "programs:       32", "parameters:     6",
+                             "program-chunks", "editor:         260 x 162", "OP: Polyphony", "OP: Midi Through",
+                             "OP: Sustain Pedal", "0  01 - empty preset", "31  32 - empty preset"})
         EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
 }
 

@@ -135,7 +135,8 @@ TEST_F(Parameters, NamesDisplaysAndLabelsForTheHost) {
     EXPECT_EQ(Name(*engine, 2), "AC: Panic");
     EXPECT_EQ(Name(*engine, 3), "OP: Presets Switching");
     EXPECT_EQ(Name(*engine, 4), "OP: Midi Through");
-    EXPECT_EQ(Name(*engine, 5), "empty");
+    EXPECT_EQ(Name(*engine, 5), "OP: Sustain Pedal");
+    EXPECT_EQ(Name(*engine, 6), "empty");
     EXPECT_EQ(Name(*engine, 10), "empty");
     engine->setParameter(kParamKill, 1.0f);
     EXPECT_EQ(Display(*engine, kParamKill), "On");

@@ -45,7 +45,7 @@ TEST_F(PluginBase, TheRecordCarriesTessarosIdentity)
     EXPECT_EQ(effect->uniqueID, ('T' << 24) | ('S' << 16) | ('R' << 8) | 'o');
     EXPECT_EQ(effect->version, 1);
     EXPECT_EQ(effect->numPrograms, 32);
-    EXPECT_EQ(effect->numParams, 5);
+    EXPECT_EQ(effect->numParams, 6);
     EXPECT_EQ(effect->numInputs, 2);
     EXPECT_EQ(effect->numOutputs, 2);
     EXPECT_EQ(effect->flags, effFlagsHasEditor | effFlagsCanMono | effFlagsCanReplacing | effFlagsProgramChunks |
