@@ -126,6 +126,25 @@ void Play(PluginHost* host, const std::vector<TimedMessage>* messages, std::atom
     }
 }
 
+// One line per report of the plug-in since the last call, in order.
+void PrintAutomation(PluginHost& host)
+{
+    for (const PluginHost::Automation& a : host.TakeAutomation()) {
+        switch (a.kind) {
+        case PluginHost::Automation::Change:
+            std::printf("automate: parameter %d = %.6g\n", a.index, static_cast<double>(a.value));
+            break;
+        case PluginHost::Automation::BeginEdit:
+            std::printf("begin edit: parameter %d\n", a.index);
+            break;
+        case PluginHost::Automation::EndEdit:
+            std::printf("end edit: parameter %d\n", a.index);
+            break;
+        }
+    }
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int RunEditor(const EditOptions& o)
@@ -246,9 +265,7 @@ int RunEditor(const EditOptions& o)
                 if (EventProc proc = EventProcOf(display, ev.xany.window, eventProcAtom))
                     proc(&ev);
             }
-            for (const PluginHost::Automation& a : host.TakeAutomation())
-                std::printf("automate: parameter %d = %.6g\n", a.index, static_cast<double>(a.value));
-            std::fflush(stdout);
+            PrintAutomation(host);
 
             const Clock::time_point now = Clock::now();
             if (now >= nextIdle) {
@@ -276,9 +293,7 @@ int RunEditor(const EditOptions& o)
         XSync(display, False);
         stopAudio = true;
         audio.join();
-        for (const PluginHost::Automation& a : host.TakeAutomation())
-            std::printf("automate: parameter %d = %.6g\n", a.index, static_cast<double>(a.value));
-        std::fflush(stdout);
+        PrintAutomation(host);
         // The plug-in may still hold resources on our display: unload it
         // before the display goes away.
         host.Unload();

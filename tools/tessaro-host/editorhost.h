@@ -4,8 +4,9 @@
 // function published in "_XEventProc" for the events of the plug-in's
 // windows, calls effEditIdle every 40 ms, can play a MIDI file in real time
 // from a second thread so the editor's note display moves, prints every
-// parameter change the plug-in reports ("automate: parameter I = V"), and
-// can write a screenshot and quit.
+// parameter change and edit gesture the plug-in reports ("automate:
+// parameter I = V", "begin edit: parameter I", "end edit: parameter I"),
+// and can write a screenshot and quit.
 #pragma once
 
 #include <string>

@@ -222,8 +222,14 @@ VstIntPtr PluginHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
     switch (opcode) {
     case audioMasterAutomate: {
         std::lock_guard<std::mutex> guard(lock_);
-        automation_.push_back({index, opt});
+        automation_.push_back({Automation::Change, index, opt});
         return 0;
+    }
+    case audioMasterBeginEdit:
+    case audioMasterEndEdit: {
+        std::lock_guard<std::mutex> guard(lock_);
+        automation_.push_back({opcode == audioMasterBeginEdit ? Automation::BeginEdit : Automation::EndEdit, index, 0});
+        return 1;
     }
     case audioMasterWantMidi:
         wantsMidi_ = true;
@@ -267,9 +273,6 @@ VstIntPtr PluginHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
         return reinterpret_cast<VstIntPtr>(directory_.c_str());
     case audioMasterGetLanguage:
         return 1;  // English
-    case audioMasterBeginEdit:
-    case audioMasterEndEdit:
-        return 1;
     default:
         return 0;
     }

@@ -9,7 +9,8 @@
 //
 // The host callback answers as a well-behaved host: version 2400, vendor
 // and product strings, MIDI wanted, output events collected with their
-// sample position, automation recorded, window resizing through a handler.
+// sample position, automation and edit gestures recorded, window resizing
+// through a handler.
 #pragma once
 
 #include <atomic>
@@ -36,9 +37,14 @@ public:
         int64_t sample;       // block start plus the event's deltaFrames
         VstMidiEvent event;
     };
+    // What the plug-in reported about a parameter, in order: a change
+    // (audioMasterAutomate), or the user taking hold of its control and
+    // letting go (audioMasterBeginEdit, audioMasterEndEdit).
     struct Automation {
+        enum Kind { Change, BeginEdit, EndEdit };
+        Kind kind;
         VstInt32 index;
-        float value;
+        float value;  // of a change
     };
 
     PluginHost();
