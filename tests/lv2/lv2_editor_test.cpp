@@ -189,6 +189,7 @@ TEST_F(LV2Editor, AClickOnKillSwitchesTheEngineAndReachesTheHost)
     Click(kill, 25, 15);
     ASSERT_TRUE(host->IdleUntil([&] { return !host->writes.empty(); }));
     EXPECT_EQ(host->writes, (std::vector<std::pair<uint32_t, float>>{{kPortKill, 1.0f}}));
+    EXPECT_EQ(host->touches, (std::vector<std::pair<uint32_t, bool>>{{kPortKill, true}, {kPortKill, false}}));
     plugin.Run();
     EXPECT_EQ(plugin.controls[kPortKillNow], 1);
 }
