@@ -75,6 +75,9 @@ public:
     virtual void noTail(bool state = true) { SetFlag(effFlagsNoSoundInStop, state); }
     virtual void* getDirectory();
     virtual bool updateDisplay();
+    // Tell the host that the user takes hold of the parameter's control
+    // and lets go of it; the setParameterAutomated calls of the gesture lie
+    // in between. True when the host answers.
     virtual bool beginEdit(VstInt32 index);
     virtual bool endEdit(VstInt32 index);
 

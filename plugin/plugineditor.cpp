@@ -29,6 +29,11 @@ const HostPattern kHostPatterns[] = {
     {"Phrazor", kHostPhrazor},     {"Usine", kHostUsine},           {"energyXT", kHostEnergyXT},
 };
 
+// Hosts that crash on audioMasterBeginEdit. Ardour (7.3 seen) dies in its
+// begin-edit handling, on its plug-in GUI thread, for a parameter under
+// Touch or Latch automation.
+const char* const kHostsWithoutGestures[] = {"Ardour"};
+
 // Display names by host code.
 const char* const kHostNames[] = {
     "(unknown)", "Sonar",     "Energy XT",  "Project 5", "FL Studio", "Cantabile", "SaviHost",
@@ -94,6 +99,9 @@ void SPluginEditor::GetHostApp(int& status)
     product[sizeof product - 1] = 0;
     VstInt32 version = std::strstr(product, "Cubase") ? plugin->getHostVendorVersion() : 0;
     hostCode = IdentifyHost(product, version, status);
+    for (const char* host : kHostsWithoutGestures)
+        if (std::strstr(product, host))
+            hostTakesGestures = false;
 }
 
 void SPluginEditor::CreateWindows()
@@ -183,8 +191,11 @@ void SPluginEditor::close()
     {
         // Not while the toolkit's pump dispatches (it uses the cursor).
         kova::gui::SDispatchGuard guard;
-        if (panel)
+        if (panel) {
+            // A drag cut short by the closing leaves no parameter held.
+            panel->EndGesture();
             panel->Reparent((int)holderWindow);
+        }
         globals->cursor = nullptr;
         delete cursor;
         cursor = nullptr;

@@ -78,6 +78,9 @@ public:
     static void idlestatic(void* editor);
 
     int HostCode() const { return hostCode; }
+    // False for a host known to crash on edit gestures: it is told only of
+    // the changes.
+    bool HostTakesGestures() const { return hostTakesGestures; }
     SPluginPanel* Panel() const { return panel; }
     kova::gui::SControl* Holder() const { return holder; }
     unsigned long ParentWindow() const { return parentWindow; }
@@ -101,6 +104,7 @@ private:
     SPlugin* plugin;
     SIPluginAccess* access;
     int hostCode = kHostUnknown;
+    bool hostTakesGestures = true;
     std::atomic<bool> indexedPending{false};
     std::atomic<bool> isOpen{false};
     std::atomic<int> updatePending{0};

@@ -50,6 +50,7 @@ SPluginPanel::SPluginPanel(SGlobals* globals, kova::gui::SControl* owner, unsign
     EnableEventHandler(3);
     EnableEventHandler(5);
     EnableEventHandler(9);
+    EnableEventHandler(Dial::GestureChannel);
     AddEventListener(this, 9);
     backgroundBitmap = new SDrawBitmap(nullptr, width, height, false);
     backgroundDevice = new SDrawMemoryDevice(drawing ? drawing->GetDevice() : nullptr, backgroundBitmap);
@@ -103,6 +104,7 @@ SPluginPanel::Dial* SPluginPanel::MakeDial(const char* name, int x, int y, int w
     d->SetLabel("", statdata ? statdata->FindFont(8, false, false) : nullptr, 0);
     d->SetValueFont(statdata ? statdata->FindFont(8, false, false) : nullptr);
     d->AddEventListener(this, 5);
+    d->AddEventListener(this, Dial::GestureChannel);
     kova::gui::SetTooltip(d, tooltip, tip, kova::gui::SIToolTipAnchor::PlaceBelow);
     return d;
 }
@@ -327,16 +329,18 @@ void SPluginPanel::ParseEvent(kova::gui::SEvent* ev)
             return;
         const int v = ev->value;
         if (source == killButton) {
-            plugin->UserChange(kParamKill, (float)v);
+            ChangeInOneGesture(kParamKill, (float)v);
         } else if (source == panicButton) {
             // One press sends the panic once and leaves it off.
+            plugin->BeginGesture(kParamPanic);
             plugin->UserChange(kParamPanic, 0.0f);
             plugin->UserChange(kParamPanic, 1.0f);
             plugin->UserChange(kParamPanic, 0.0f);
+            plugin->EndGesture(kParamPanic);
         } else if (source == presetButton) {
-            plugin->UserChange(kParamPresetSwitching, (float)v);
+            ChangeInOneGesture(kParamPresetSwitching, (float)v);
         } else if (source == throughButton) {
-            plugin->UserChange(kParamMidiThrough, (float)v);
+            ChangeInOneGesture(kParamMidiThrough, (float)v);
         } else if (std::atomic<bool>* target = LearnTarget(source)) {
             const PolyphonyEngine& engine = plugin->Engine();
             if (v == 1) {
@@ -355,18 +359,32 @@ void SPluginPanel::ParseEvent(kova::gui::SEvent* ev)
         }
         return;
     }
-    case 5:
-        if (!plugin)
+    case 5: {
+        const int index = DialParameter(source);
+        if (!plugin || index < 0)
             return;
-        if (source == polyDial)
-            plugin->UserChange(kParamPolyphony, (float)ev->value * kPolyScale);
-        else if (source == polyCCDial)
-            plugin->UserChange(kParamPolyCC, (float)ev->value * kCCScale);
-        else if (source == killCCDial)
-            plugin->UserChange(kParamKillCC, (float)ev->value * kCCScale);
-        else if (source == panicCCDial)
-            plugin->UserChange(kParamPanicCC, (float)ev->value * kCCScale);
+        const float value = (float)ev->value * (index == kParamPolyphony ? kPolyScale : kCCScale);
+        // A change of the dial the user holds belongs to that gesture; a
+        // wheel step is a gesture of its own.
+        if (index == heldParameter)
+            plugin->UserChange(index, value);
+        else
+            ChangeInOneGesture(index, value);
         return;
+    }
+    case Dial::GestureChannel: {
+        const int index = DialParameter(source);
+        if (!plugin || index < 0)
+            return;
+        if (ev->value == Dial::GestureBegins) {
+            EndGesture();
+            heldParameter = index;
+            plugin->BeginGesture(index);
+        } else if (index == heldParameter) {
+            EndGesture();
+        }
+        return;
+    }
     case 9: {
         if (!learnTimer || ev->value != (int)learnTimer->GetId() || !learning)
             return;
@@ -384,6 +402,34 @@ void SPluginPanel::ParseEvent(kova::gui::SEvent* ev)
     default:
         return;
     }
+}
+
+int SPluginPanel::DialParameter(kova::gui::SControl* dial) const
+{
+    if (dial == polyDial)
+        return kParamPolyphony;
+    if (dial == polyCCDial)
+        return kParamPolyCC;
+    if (dial == killCCDial)
+        return kParamKillCC;
+    if (dial == panicCCDial)
+        return kParamPanicCC;
+    return -1;
+}
+
+void SPluginPanel::ChangeInOneGesture(int index, float value)
+{
+    plugin->BeginGesture(index);
+    plugin->UserChange(index, value);
+    plugin->EndGesture(index);
+}
+
+void SPluginPanel::EndGesture()
+{
+    const int index = heldParameter;
+    heldParameter = -1;
+    if (index >= 0 && plugin)
+        plugin->EndGesture(index);
 }
 
 void SPluginPanel::MidiLearn(bool start, bool resetButtons)

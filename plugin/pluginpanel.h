@@ -16,6 +16,11 @@
 //                         engine ends learning
 // Refreshes from the engine set the controls without sending anything back.
 //
+// Gestures: every user change reaches the host between a begin and an end
+// for its parameter. A dial's gesture lasts from the press to the release
+// (its changes in between); a wheel step and a button click are gestures
+// of their own, the panic's three changes one gesture.
+//
 // Threads: controls are made and destroyed on the host's GUI thread; events
 // arrive on the thread that dispatches X events, refreshes on the toolkit's
 // idle thread, blink ticks on the learn timer's thread. The static
@@ -81,6 +86,9 @@ public:
     // Starts (start) or ends the learn blinking; ending with resetButtons
     // also puts the three learn buttons back to off and cyan.
     void MidiLearn(bool start, bool resetButtons);
+    // Ends the gesture of the dial the user holds, if any (the editor
+    // closes under it). Dispatcher thread, or under the dispatch guard.
+    void EndGesture();
 
     // The plug-in the controls act on. Call once, before LoadControls.
     void SetPlugin(SIPluginAccess* access) { plugin = access; }
@@ -117,6 +125,9 @@ private:
     // The learn target flag of the engine that a learn button arms.
     std::atomic<bool>* LearnTarget(kova::gui::SControl* button);
     bool PointerInClient(Point& p);
+    // The parameter a dial sets; -1 for other controls.
+    int DialParameter(kova::gui::SControl* dial) const;
+    void ChangeInOneGesture(int index, float value);
 
     char programName[48] = {};
     Rect titleRect;
@@ -125,6 +136,7 @@ private:
     std::atomic<bool> learning{false};
     std::atomic<bool> blinkPhase{false};
     SIPluginAccess* plugin = nullptr;
+    int heldParameter = -1;  // the dial the user holds; dispatcher thread
     kova::gui::context::SDrawMemoryDevice* backgroundDevice = nullptr;
     kova::gui::context::SDrawBitmap* backgroundBitmap = nullptr;
     bool controlsLoaded = false;

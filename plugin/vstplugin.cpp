@@ -145,6 +145,18 @@ void VSTPlugin::EverythingChanged()
         e->postUpdate();
 }
 
+void VSTPlugin::BeginGesture(int index)
+{
+    if (pluginEditor && pluginEditor->HostTakesGestures())
+        beginEdit(index);
+}
+
+void VSTPlugin::EndGesture(int index)
+{
+    if (pluginEditor && pluginEditor->HostTakesGestures())
+        endEdit(index);
+}
+
 const char* VSTPlugin::PluginHostName() const
 {
     return pluginEditor ? SPluginEditor::HostName(pluginEditor->HostCode()) : "";

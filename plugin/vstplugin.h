@@ -59,8 +59,9 @@ public:
     PolyphonyEngine& Engine() override { return engine; }
     bool Suspended() const override { return suspended.load(); }
     void UserChange(int index, float value) override { setParameterAutomated(index, value); }
-    void BeginGesture(int index) override { beginEdit(index); }
-    void EndGesture(int index) override { endEdit(index); }
+    // Left out for a host that crashes on them (SPluginEditor::HostTakesGestures).
+    void BeginGesture(int index) override;
+    void EndGesture(int index) override;
 
 private:
     // Header of the host's event block with room for every queued event.

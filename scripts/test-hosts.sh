@@ -101,6 +101,27 @@ LUA
 ardour7-lua "$WORK/session.lua" >"$WORK/session.log" 2>&1
 grep -q 'name="Tessaro"' "$WORK/$SESSION/$SESSION.ardour" 2>/dev/null || fail "the session has no Tessaro (see session.log)"
 
+# --- Edit gestures under touch automation (begin) ---------------------------
+# Ardour 7.3 crashes in its handling of audioMasterBeginEdit for a parameter
+# under Touch or Latch automation, so the plug-in tells Ardour only of the
+# changes. Midi Through goes under Touch here; clicking its button below
+# must leave Ardour running.
+cat > "$WORK/touch.lua" <<LUA
+AudioEngine:set_backend("None (Dummy)", "", "")
+local s = load_session("$WORK/$SESSION", "$SESSION")
+assert(s, "no session")
+local p = s:route_by_name("Midi"):nth_plugin(0)
+local through = p:to_insert():to_automatable():automation_control(Evoral.Parameter(ARDOUR.AutomationType.PluginAutomation, 0, 4), false)
+assert(not through:isnil(), "no control for Midi Through")
+through:set_automation_state(ARDOUR.AutoState.Touch)
+s:save_state("", false, false, false, false, false)
+close_session()
+LUA
+ardour7-lua "$WORK/touch.lua" >"$WORK/touch.log" 2>&1
+grep -q 'automation-id="parameter-4"[^>]*state="Touch"' "$WORK/$SESSION/$SESSION.ardour" ||
+    fail "Midi Through is not under Touch automation (see touch.log)"
+# --- Edit gestures under touch automation (end) -----------------------------
+
 echo "test-hosts: starting Ardour"
 ardour -n -a "$WORK/$SESSION" >"$WORK/ardour.log" 2>&1 &
 ARDOUR_PID=$!
@@ -138,6 +159,13 @@ xdotool mousemove $((X + 145)) $((Y + 85)) click 1
 sleep 1
 xdotool mousemove $((X + 85)) $((Y + 85)) click 4 click 4 click 4
 sleep 2
+
+# --- Edit gestures under touch automation (begin) ---------------------------
+echo "test-hosts: clicking Midi Through, under Touch automation"
+xdotool mousemove $((X + 238)) $((Y + 138)) click 1
+sleep 2
+kill -0 "$ARDOUR_PID" 2>/dev/null || fail "Ardour crashed at an edit gesture on a parameter under Touch automation"
+# --- Edit gestures under touch automation (end) -----------------------------
 shot editor-after
 
 xdotool windowfocus "$MAIN" key ctrl+s

@@ -151,9 +151,34 @@ void SDial<int>::DrawOutlines(const Rect& r)
         drawing->DrawRect(r);
 }
 
+bool SDial<int>::PointerInHandleZone()
+{
+    Point client, root;
+    return QueryPointer(client, root) && handleZone.Contains(client);
+}
+
+void SDial<int>::SendGesture(bool begins)
+{
+    held = begins;
+    SendEvent(GestureChannel, SEvent::KindValue, begins ? GestureBegins : GestureEnds, 0.0f, nullptr, this,
+              nullptr);
+}
+
 void SDial<int>::MouseStateChanged(bool* state, int code)
 {
+    switch (code) {
+    case SInput::LeftDown: case SInput::RightDown: case SInput::MiddleDown:
+    case SInput::LeftDouble: case SInput::RightDouble: case SInput::MiddleDouble:
+        // Reported before the press acts: a middle click steps at once.
+        if (!held && AcceptsMouse() && PointerInHandleZone())
+            SendGesture(true);
+        break;
+    default:
+        break;
+    }
     SControllable<int, false>::MouseStateChanged(state, code);
+    if (held && (code == SInput::Released || (code == SInput::Captured && !HoldsCapture(state))))
+        SendGesture(false);
     if (code != SInput::Wheel || !AcceptsMouse() || !state)
         return;
     if (state[SInput::WheelUp])

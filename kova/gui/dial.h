@@ -9,6 +9,12 @@
 // Every change the user makes is reported on event channel 5 (kind 1, the
 // new value). SetValue from code never reports and never clamps.
 //
+// Gestures: a press of any button on the handle zone (a drag, a middle
+// click, a Ctrl click) begins a gesture that the release, or the loss of
+// the pointer capture, ends. Both are reported on GestureChannel (kind 1,
+// value GestureBegins or GestureEnds), the beginning before the press
+// changes the value. A wheel step holds nothing and is no gesture.
+//
 // With a value-text table the value indexes the table (the dial keeps it
 // only when told it owns it); the value can be drawn in a special colour
 // when it equals a special value (the panel's "---" in red).
@@ -24,6 +30,9 @@ class SDial;
 template <>
 class SDial<int> : public SControllable<int, false> {
 public:
+    static constexpr int GestureChannel = 6;
+    enum GestureValue { GestureEnds = 0, GestureBegins = 1 };
+
     SDial(SGlobals* globals, SControl* owner, int id, const char* name, int flags, int x, int y, int width,
           int height, bool labelBackground, bool wholeHandleZone, int parentWindow, int value, int min, int max,
           int def);
@@ -57,8 +66,13 @@ public:
     int ValueCount() const { return valueCount; }
     int InitialValue() const { return initialValue; }
 
+    // Whether the user holds the dial (a gesture is under way).
+    bool Held() const { return held; }
+
 private:
     bool HoldsCapture(const bool* state) const;
+    bool PointerInHandleZone();
+    void SendGesture(bool begins);
 
     String* valueTexts = nullptr;
     int valueTextCount = 0;
@@ -72,6 +86,7 @@ private:
     int specialValue = 0;
     int specialColour = 0;
     bool useSpecialColour = false;
+    bool held = false;
 };
 
 }  // namespace kova::gui

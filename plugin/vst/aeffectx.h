@@ -97,9 +97,13 @@ enum AudioMasterOpcodesX : VstInt32 {
     audioMasterCloseWindow,              // 40
     audioMasterGetDirectory,             // 41
     audioMasterUpdateDisplay,
-    audioMasterBeginEdit,
-    audioMasterEndEdit,
+    // A user gesture on parameter `index` begins and ends; hosts record
+    // touch automation and show the parameter grabbed in between.
+    audioMasterBeginEdit = 43,
+    audioMasterEndEdit = 44,
 };
+
+static_assert(audioMasterUpdateDisplay == 42, "host opcodes are numbered without gaps up to 44");
 
 enum VstPlugCategory : VstInt32 {
     kPlugCategUnknown = 0,

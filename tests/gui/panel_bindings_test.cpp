@@ -22,6 +22,7 @@ protected:
         ASSERT_TRUE(PumpUntil([&] { return Panel()->polyDial->GetValue() == 16; }));
         Settle();
         host.automated.clear();
+        host.edits.clear();
     }
     SPluginPanel* P() { return Panel(); }
     std::vector<std::pair<VstInt32, float>> Automated(VstInt32 index)
@@ -80,6 +81,27 @@ TEST_F(PanelBinding, TurningThePolyphonyDialSetsTheEngineAndTheHostHearsIt)
     EXPECT_FLOAT_EQ(effect->getParameter(effect, kParamPolyphony), 15 * 0.007874016f);
     ASSERT_EQ(Automated(kParamPolyphony).size(), 1u);
     EXPECT_FLOAT_EQ(Automated(kParamPolyphony)[0].second, 15 * 0.007874016f);
+    // A wheel step is a gesture of its own.
+    EXPECT_EQ(host.edits, (std::vector<std::string>{"begin 0", "automate 0", "end 0"}));
+}
+
+TEST_F(PanelBinding, TheHostSeesADialDragAndAPanicPressEachAsOneGesture)
+{
+    // Two steps up: the gesture begins at the press and ends at the release.
+    MoveTo(*P()->polyDial, 25, 20);
+    Mouse(*P()->polyDial, ButtonPress, Button1);
+    for (int y = 19; y >= 7; --y)
+        MoveTo(*P()->polyDial, 25, y);
+    EXPECT_EQ(host.edits, (std::vector<std::string>{"begin 0", "automate 0", "automate 0"}));
+    Mouse(*P()->polyDial, ButtonRelease, Button1);
+    EXPECT_EQ(host.edits.back(), "end 0");
+    EXPECT_EQ(P()->polyDial->GetValue(), 18);
+
+    host.edits.clear();
+    MoveTo(*P()->panicButton, 20, 15);
+    Click(*P()->panicButton);
+    EXPECT_EQ(host.edits,
+              (std::vector<std::string>{"begin 2", "automate 2", "automate 2", "automate 2", "end 2"}));
 }
 
 TEST_F(PanelBinding, LoweringThePolyphonyEndsTheOldestNotesAndTheDisplayFollows)

@@ -11,7 +11,12 @@ VstIntPtr FakeHost::Callback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPt
     switch (opcode) {
     case audioMasterVersion: return host->version;
     case audioMasterWantMidi: ++host->wantMidiCalls; return 1;
-    case audioMasterAutomate: host->automated.emplace_back(index, opt); return 0;
+    case audioMasterAutomate:
+        host->automated.emplace_back(index, opt);
+        host->edits.push_back("automate " + std::to_string(index));
+        return 0;
+    case audioMasterBeginEdit: host->edits.push_back("begin " + std::to_string(index)); return 1;
+    case audioMasterEndEdit: host->edits.push_back("end " + std::to_string(index)); return 1;
     case audioMasterProcessEvents: {
         auto* block = static_cast<VstEvents*>(ptr);
         host->blockSizes.push_back(block->numEvents);

@@ -19,6 +19,9 @@ struct FakeHost {
     int wantMidiCalls = 0;
     int sizeWindowCalls = 0;
     std::vector<std::pair<VstInt32, float>> automated;
+    // Edit gestures and changes in the order reported: "begin I",
+    // "automate I", "end I" for parameter I.
+    std::vector<std::string> edits;
     std::vector<VstMidiEvent> events;  // every event the plug-in sent, in order
     std::vector<int> blockSizes;       // events per audioMasterProcessEvents call
 

@@ -178,8 +178,11 @@ TEST_F(EditCommand, ClickingTheKillButtonIsHeardByTheHost)
         kill(host, SIGTERM);
     ASSERT_EQ(found, 0) << "the host window never appeared: " << ReadText(scratch / "edit.err");
     EXPECT_TRUE(ended) << "closing the window must end the host";
-    EXPECT_NE(ReadText(scratch / "edit.out").find("automate: parameter 1 = 1"), std::string::npos)
-        << ReadText(scratch / "edit.out") << ReadText(scratch / "edit.err");
+    // The click is one gesture: begin, the change, end.
+    const std::string out = ReadText(scratch / "edit.out");
+    EXPECT_NE(out.find("begin edit: parameter 1\nautomate: parameter 1 = 1\nend edit: parameter 1\n"),
+              std::string::npos)
+        << out << ReadText(scratch / "edit.err");
 }
 
 TEST_F(EditCommand, WithoutAnXServerTheHostSaysSoInOneLine)

@@ -184,6 +184,22 @@ TEST_F(Adapter, TheDispatcherRoutesEventsAndRefusesAMissingBlock)
     EXPECT_EQ(Out(), (std::vector<Msg>{{0x90, 64, 100, 0}}));
 }
 
+TEST_F(Adapter, GesturesReachTheHostUnlessItIsOneThatCrashesOnThem)
+{
+    plugin->BeginGesture(kParamKill);
+    plugin->UserChange(kParamKill, 1.0f);
+    plugin->EndGesture(kParamKill);
+    EXPECT_EQ(host.edits, (std::vector<std::string>{"begin 1", "automate 1", "end 1"}));
+
+    host.edits.clear();
+    host.product = "Ardour";
+    VSTPlugin ardours(FakeHost::Callback, status);
+    ardours.BeginGesture(kParamKill);
+    ardours.UserChange(kParamKill, 1.0f);
+    ardours.EndGesture(kParamKill);
+    EXPECT_EQ(host.edits, std::vector<std::string>{"automate 1"});
+}
+
 // --- Programs and chunks --------------------------------------------------------
 
 TEST_F(Adapter, ProgramNumbersOutsideTheBankAreIgnored)

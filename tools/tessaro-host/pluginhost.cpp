@@ -289,6 +289,10 @@ VstIntPtr PluginHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
     case audioMasterAutomate:
         Report({Automation::Change, index, opt});
         return 0;
+    case audioMasterBeginEdit:
+    case audioMasterEndEdit:
+        Report({opcode == audioMasterBeginEdit ? Automation::BeginEdit : Automation::EndEdit, index, 0.0f});
+        return 1;
     case audioMasterWantMidi:
         wantsMidi_ = true;
         return 1;
@@ -331,9 +335,6 @@ VstIntPtr PluginHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
         return reinterpret_cast<VstIntPtr>(directory_.c_str());
     case audioMasterGetLanguage:
         return 1;  // English
-    case audioMasterBeginEdit:
-    case audioMasterEndEdit:
-        return 1;
     default:
         return 0;
     }

@@ -9,7 +9,8 @@
 //
 // The host callback answers as a well-behaved host: version 2400, vendor
 // and product strings, MIDI wanted, output events collected with their
-// sample position, automation recorded, window resizing through a handler.
+// sample position, automation and edit gestures recorded, window resizing
+// through a handler.
 #pragma once
 
 #include <cstddef>
