@@ -81,6 +81,15 @@ int LogPrint(LV2_Log_Handle, LV2_URID, const char* format, va_list args)
     return written;
 }
 
+int LogPrintf(LV2_Log_Handle handle, LV2_URID type, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    const int written = LogPrint(handle, type, format, args);
+    va_end(args);
+    return written;
+}
+
 }  // namespace
 
 bool Lv2Host::IsBundlePath(const std::string& path)
@@ -175,13 +184,7 @@ bool Lv2Host::Load(const std::string& bundlePath, float sampleRate, int maxBlock
     options_[4] = {LV2_OPTIONS_INSTANCE, 0, u_.sampleRate, sizeof(float), u_.atomFloat, &rate_};
     options_[5] = {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr};
     log_.handle = this;
-    log_.printf = [](LV2_Log_Handle handle, LV2_URID type, const char* format, ...) {
-        va_list args;
-        va_start(args, format);
-        const int written = LogPrint(handle, type, format, args);
-        va_end(args);
-        return written;
-    };
+    log_.printf = LogPrintf;
     log_.vprintf = LogPrint;
     mapFeature_ = {LV2_URID__map, urids_.MapFeature()};
     unmapFeature_ = {LV2_URID__unmap, urids_.UnmapFeature()};
@@ -674,13 +677,14 @@ std::string Lv2Host::ClassUri() const
 {
     if (!plugin_)
         return std::string();
-    // The most specific class the description names besides lv2:Plugin.
+    // The class of LV2's own that the description names besides lv2:Plugin.
     LilvNode* type = lilv_new_uri(world_, LILV_NS_RDF "type");
     LilvNodes* classes = lilv_plugin_get_value(plugin_, type);
     lilv_node_free(type);
+    const std::string prefix = LV2_CORE_PREFIX;
     std::string found = LV2_CORE__Plugin;
     for (const std::string& c : UriList(classes))
-        if (c != LV2_CORE__Plugin)
+        if (c != LV2_CORE__Plugin && c.compare(0, prefix.size(), prefix) == 0)
             found = c;
     return found;
 }

@@ -28,6 +28,12 @@ bool ParseNumber(const std::string& text, double& out)
     return errno == 0 && *end == 0;
 }
 
+// "parameters 0 to 4", or "no parameters".
+std::string Range(const char* what, int count)
+{
+    return count > 0 ? std::string(what) + " 0 to " + std::to_string(count - 1) : std::string("no ") + what;
+}
+
 }  // namespace
 
 bool ParseParameterSetting(const std::string& text, Setting& setting, std::string& error)
@@ -87,15 +93,15 @@ bool ApplySettings(MidiPlugin& plugin, const std::vector<Setting>& settings, std
         switch (s.kind) {
         case Setting::Kind::Program:
             if (s.index >= plugin.ProgramCount()) {
-                error = "--program " + std::to_string(s.index) + ": the plug-in has programs 0 to " +
-                        std::to_string(plugin.ProgramCount() - 1);
+                error = "--program " + std::to_string(s.index) + ": the plug-in has " +
+                        Range("programs", plugin.ProgramCount());
                 return false;
             }
             break;
         case Setting::Kind::Parameter:
             if (s.index >= plugin.ParameterCount()) {
-                error = "--set " + std::to_string(s.index) + "=...: the plug-in has parameters 0 to " +
-                        std::to_string(plugin.ParameterCount() - 1);
+                error = "--set " + std::to_string(s.index) + "=...: the plug-in has " +
+                        Range("parameters", plugin.ParameterCount());
                 return false;
             }
             break;
