@@ -1,0 +1,262 @@
+#include "plugin/lv2/lv2plugin.h"
+
+#include <lv2/atom/util.h>
+#include <lv2/midi/midi.h>
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+using kova::midi::midievent;
+using namespace tessaro::lv2;
+
+namespace {
+
+constexpr uint32_t kStateFlags = LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE;
+constexpr uint8_t kSystemExclusive = 0xF0;
+
+// The length of a MIDI message by its status byte; 0 for what the engine
+// does not carry (data bytes without status, system exclusive).
+uint32_t MessageLength(uint8_t status)
+{
+    if (status < 0x80 || status == kSystemExclusive)
+        return 0;
+    switch (status & 0xF0) {
+    case 0xC0:
+    case 0xD0:
+        return 2;
+    case 0xF0:
+        return status == 0xF1 || status == 0xF3 ? 2 : status == 0xF2 ? 3 : 1;
+    default:
+        return 3;
+    }
+}
+
+}  // namespace
+
+static_assert(LV2Plugin::kMidiOutMinimumBytes <= TESSARO_LV2_MIDI_OUT_BYTES,
+              "tessaro.ttl asks for room for a full output queue");
+
+LV2Plugin* LV2Plugin::Create(const LV2_Feature* const* features)
+{
+    const auto* map = static_cast<const LV2_URID_Map*>(FindFeature(features, LV2_URID__map));
+    if (!map) {
+        SLV2Log(features).Error("the host offers no URID map (urid:map); the plug-in cannot start.");
+        return nullptr;
+    }
+    return new (std::nothrow) LV2Plugin(*map, features);
+}
+
+LV2Plugin::LV2Plugin(const LV2_URID_Map& map, const LV2_Feature* const* features) : log(features)
+{
+    urids.sequence = map.map(map.handle, LV2_ATOM__Sequence);
+    urids.midiEvent = map.map(map.handle, LV2_MIDI__MidiEvent);
+    urids.chunk = map.map(map.handle, LV2_ATOM__Chunk);
+    urids.integer = map.map(map.handle, LV2_ATOM__Int);
+    urids.bankKey = map.map(map.handle, kBankStateURI);
+    urids.programKey = map.map(map.handle, kProgramStateURI);
+    engine.SetListener(&changes);
+    // A new instance has seen the engine's defaults: inputs that differ
+    // from them at the first run are applied.
+    for (uint32_t port = kFirstControlInput; port < kFirstControlInput + kControlInputs; ++port) {
+        const int parameter = ParameterOfControl(port);
+        seen[port] = parameter < 0 ? static_cast<float>(engine.getProgram())
+                                   : NativeValue(port, engine.getParameter(parameter));
+    }
+}
+
+void LV2Plugin::ConnectPort(uint32_t port, void* data)
+{
+    switch (port) {
+    case kPortMidiIn:
+        midiIn = static_cast<const LV2_Atom_Sequence*>(data);
+        break;
+    case kPortMidiOut:
+        midiOut = static_cast<LV2_Atom_Sequence*>(data);
+        break;
+    default:
+        if (port < kPortCount)
+            controls[port] = static_cast<float*>(data);
+        break;
+    }
+}
+
+void LV2Plugin::Activate()
+{
+    active.store(true, std::memory_order_release);
+}
+
+void LV2Plugin::Deactivate()
+{
+    active.store(false, std::memory_order_release);
+    engine.suspend();
+}
+
+// --- Audio thread -----------------------------------------------------------
+
+void LV2Plugin::Run(uint32_t frames)
+{
+    ApplyControlInputs();
+    QueueInput();
+    engine.ProcessInput();
+    WriteOutput(frames);
+    ReportControls();
+}
+
+void LV2Plugin::ApplyControlInputs()
+{
+    const bool adopt = adoptInputs.exchange(false, std::memory_order_acq_rel);
+    // The program first, so that parameters changed in the same block
+    // apply to the new program.
+    constexpr uint32_t order[] = {kPortProgram,  kPortPolyphony,   kPortKill,         kPortPanic,
+                                  kPortPresetsSwitching, kPortMidiThrough, kPortSustainPedal};
+    static_assert(sizeof order / sizeof order[0] == kControlInputs, "every control input");
+    for (const uint32_t port : order) {
+        if (!controls[port])
+            continue;
+        const float value = *controls[port];
+        if (value == seen[port] || value != value)  // unchanged, or NaN
+            continue;
+        seen[port] = value;
+        if (adopt)
+            continue;
+        const int parameter = ParameterOfControl(port);
+        if (parameter < 0)
+            engine.setProgram(static_cast<int>(value + 0.5f));
+        else
+            engine.setParameter(parameter, EngineValue(port, value));
+    }
+}
+
+void LV2Plugin::QueueInput()
+{
+    if (!midiIn)
+        return;
+    PolyphonyEngine::InputQueue::writer queue = engine.InputWriter();
+    LV2_ATOM_SEQUENCE_FOREACH(midiIn, event)
+    {
+        if (event->body.type != urids.midiEvent)
+            continue;
+        const auto* bytes = reinterpret_cast<const uint8_t*>(event + 1);
+        const uint32_t length = event->body.size;
+        if (length == 0 || length > 3 || MessageLength(bytes[0]) == 0)
+            continue;
+        midievent message;
+        message.deltaFrames = static_cast<int32_t>(event->time.frames);
+        std::memcpy(message.midiData, bytes, length);
+        queue.push(message);
+    }
+    queue.commit();
+}
+
+void LV2Plugin::WriteOutput(uint32_t frames)
+{
+    if (!midiOut)
+        return;
+    // The host sets the atom's size to the room it gives us.
+    const uint32_t capacity = midiOut->atom.size;
+    midiOut->atom.type = urids.sequence;
+    midiOut->atom.size = sizeof(LV2_Atom_Sequence_Body);
+    midiOut->body.unit = 0;
+    midiOut->body.pad = 0;
+    if (!engine.HasOutput())
+        return;
+
+    const int32_t count = engine.LendOutput(lent);
+    // A sequence's times never decrease; the engine orders its events as
+    // they happened, but events it makes outside the input (notes ended by
+    // a lower polyphony, the panic) carry frame 0. Such an event leaves at
+    // the frame of the event before it.
+    int64_t last = 0;
+    const int64_t lastFrame = frames > 0 ? frames - 1 : 0;
+    for (int32_t i = 0; i < count; ++i) {
+        const midievent& message = *lent[i];
+        const uint32_t length = MessageLength(message.midiData[0]);
+        if (length == 0)
+            continue;
+        if (midiOut->atom.size + sizeof(LV2_Atom_Event) + lv2_atom_pad_size(length) > capacity)
+            break;  // a host that gives less room than tessaro.ttl asks for loses the rest
+        int64_t frame = message.deltaFrames;
+        if (frame > lastFrame)
+            frame = lastFrame;
+        if (frame < last)
+            frame = last;
+        last = frame;
+        LV2_Atom_Event* event = lv2_atom_sequence_end(&midiOut->body, midiOut->atom.size);
+        event->time.frames = frame;
+        event->body.type = urids.midiEvent;
+        event->body.size = length;
+        std::memcpy(event + 1, message.midiData, length);
+        midiOut->atom.size += sizeof(LV2_Atom_Event) + lv2_atom_pad_size(length);
+    }
+    engine.GiveBackOutput();
+}
+
+void LV2Plugin::ReportControls()
+{
+    for (uint32_t input = kFirstControlInput; input < kFirstControlInput + kControlInputs; ++input) {
+        float* output = controls[input + kControlInputs];
+        if (!output)
+            continue;
+        const int parameter = ParameterOfControl(input);
+        *output = parameter < 0 ? static_cast<float>(engine.getProgram())
+                                : NativeValue(input, engine.getParameter(parameter));
+    }
+    if (float* notes = controls[kPortSoundingNotes])
+        *notes = engine.getParameter(kParamActiveNotes);
+}
+
+// --- State ------------------------------------------------------------------
+
+LV2_State_Status LV2Plugin::Save(LV2_State_Store_Function store, LV2_State_Handle handle)
+{
+    // A copy, so that the host's store (which may take its time) reads no
+    // live records.
+    VSTPluginProgram bank[VSTPluginProgramBank::kPrograms];
+    void* records = nullptr;
+    const int32_t size = engine.getChunk(&records, false);
+    if (size != static_cast<int32_t>(sizeof bank) || !records)
+        return LV2_STATE_ERR_UNKNOWN;
+    std::memcpy(bank, records, sizeof bank);
+    const int32_t program = engine.getProgram();
+
+    LV2_State_Status status = store(handle, urids.bankKey, bank, sizeof bank, urids.chunk, kStateFlags);
+    if (status == LV2_STATE_SUCCESS)
+        status = store(handle, urids.programKey, &program, sizeof program, urids.integer, kStateFlags);
+    if (status != LV2_STATE_SUCCESS)
+        log.Error("the host could not store the bank; the session does not hold Tessaro's programs.");
+    return status;
+}
+
+LV2_State_Status LV2Plugin::Restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle)
+{
+    size_t size = 0;
+    uint32_t type = 0;
+    uint32_t flags = 0;
+    const void* bank = retrieve(handle, urids.bankKey, &size, &type, &flags);
+    if (!bank)
+        return LV2_STATE_SUCCESS;  // a state of port values only: the ports apply as usual
+    char text[200];
+    if (type != urids.chunk) {
+        log.Error("Failed to load bank\n(Reason: the saved bank is not a chunk; nothing was loaded)");
+        return LV2_STATE_ERR_BAD_TYPE;
+    }
+    const ChunkLoad result = engine.setChunk(bank, static_cast<int32_t>(size), false);
+    if (result == ChunkLoad::Refused) {
+        std::snprintf(text, sizeof text, "Failed to load bank\n(Reason: %zu bytes saved, %i expected; nothing was loaded)",
+                      size, VSTPluginProgramBank::kBankSize);
+        log.Error(text);
+        return LV2_STATE_ERR_UNKNOWN;
+    }
+    if (result == ChunkLoad::LoadedFromNewerVersion)
+        log.Warning(VSTPluginProgramBank::NewerVersionMessage(true, text, sizeof text));
+
+    const void* program = retrieve(handle, urids.programKey, &size, &type, &flags);
+    if (program && type == urids.integer && size == sizeof(int32_t)) {
+        int32_t number = 0;
+        std::memcpy(&number, program, sizeof number);
+        engine.setProgram(number);
+    }
+    adoptInputs.store(true, std::memory_order_release);
+    return LV2_STATE_SUCCESS;
+}

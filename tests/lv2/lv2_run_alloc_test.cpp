@@ -1,0 +1,74 @@
+// run() never allocates: blocks with every kind of event and control
+// change go through the dlopened DSP binary while a counting global
+// operator new watches (the binary's allocations resolve to this one).
+#include "lv2_rig.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+std::atomic<bool> armed{false};
+std::atomic<long> allocations{0};
+
+}  // namespace
+
+[[gnu::noinline]] void* operator new(std::size_t size)
+{
+    if (armed.load(std::memory_order_relaxed))
+        allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+
+[[gnu::noinline]] void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+
+using namespace lv2_test;
+
+TEST(RealTime, RunAllocatesNothing)
+{
+    Instance plugin;
+    ASSERT_TRUE(plugin.Ready());
+    plugin.controls[kPortMidiThrough] = 1;
+    plugin.controls[kPortPresetsSwitching] = 1;
+    plugin.Run();
+
+    // The plug-in's own allocations are seen by the counter.
+    const LV2_Feature* features[] = {&plugin.map.feature, nullptr};
+    allocations = 0;
+    armed = true;
+    LV2_Handle other = plugin.descriptor->instantiate(plugin.descriptor, 48000.0, TESSARO_LV2_BUNDLE, features);
+    armed = false;
+    ASSERT_NE(other, nullptr);
+    plugin.descriptor->cleanup(other);
+    ASSERT_GT(allocations.load(), 0);
+
+    long sent = 0;
+    allocations = 0;
+    for (int block = 0; block < 4; ++block) {
+        plugin.controls[kPortKill] = float(block % 2);
+        plugin.controls[kPortPolyphony] = float(3 + block);
+        plugin.controls[kPortPanic] = float(block % 2);
+        for (int i = 0; i < 200; ++i)
+            plugin.Queue(i / 4, Bytes((i % 3 ? 0x90 : 0x80) | (i % 16), 20 + i % 90, 100));
+        plugin.Queue(60, Bytes(0xE0, 0, 64));
+        plugin.Queue(61, {0xC0, uint8_t(block)});
+        plugin.Queue(62, {0xF8});
+        armed = true;
+        plugin.RunOnly();
+        armed = false;
+        sent += long(plugin.Output().size());
+    }
+    EXPECT_EQ(allocations.load(), 0);
+    EXPECT_GT(sent, 100);
+}
