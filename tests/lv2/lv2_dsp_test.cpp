@@ -52,6 +52,7 @@ SavedState BankWithPolyphonyController(Instance& plugin)
 TEST(Binaries, EachExportsOnlyItsDescriptorFunction)
 {
     EXPECT_EQ(Exported("tessaro_dsp.so"), (std::set<std::string>{"lv2_descriptor"}));
+    EXPECT_EQ(Exported("tessaro_ui.so"), (std::set<std::string>{"lv2ui_descriptor"}));
 }
 
 TEST(Binaries, TheDspBinaryNeedsNoXLibrary)
