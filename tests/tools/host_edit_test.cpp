@@ -27,7 +27,8 @@ bool HaveProgram(const char* name)
 }
 
 // An X server of our own for the whole suite; it picks a free display
-// number and tells us through a pipe.
+// number and tells us through a pipe. It does not reset when the last
+// client leaves, so the next run never meets a server in mid-reset.
 class PrivateDisplay : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -45,7 +46,7 @@ protected:
             dup2(null, 2);
             const std::string fd = std::to_string(fds[1]);
             execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
-                   static_cast<char*>(nullptr));
+                   "-noreset", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(fds[1]);

@@ -52,10 +52,6 @@ Lv2Editor::~Lv2Editor()
 
 bool Lv2Editor::Load(const EditOptions& o, std::string& error)
 {
-    if (!o.passDisplay) {
-        error = "--no-display-pass is for VST 2 editors; an LV2 UI never gets the host's display";
-        return false;
-    }
     host_.KeepOutput(false);
     if (!host_.Load(o.pluginPath, o.sampleRate, o.blockSize, error) || !ApplySettings(host_, o.settings, error) ||
         !FindUi(o.pluginPath, error)) {

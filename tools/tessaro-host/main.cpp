@@ -414,6 +414,8 @@ int Edit(int argc, char** argv)
         return Usage("edit takes one plug-in");
     if (o.after >= 0 && o.screenshot.empty())
         return Usage("--after goes with --screenshot");
+    if (o.noDisplayPass && Lv2Host::IsBundlePath(o.positional[0]))
+        return Usage("--no-display-pass is for VST 2 editors; an LV2 UI never gets the host's display");
     EditOptions edit;
     edit.pluginPath = o.positional[0];
     edit.playPath = o.play;
