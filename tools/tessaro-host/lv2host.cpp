@@ -241,8 +241,6 @@ bool Lv2Host::ReadPorts(std::string& error)
     LilvNode* atomClass = lilv_new_uri(w, LV2_ATOM__AtomPort);
     LilvNode* integer = lilv_new_uri(w, LV2_CORE__integer);
     LilvNode* toggled = lilv_new_uri(w, LV2_CORE__toggled);
-    LilvNode* enumeration = lilv_new_uri(w, LV2_CORE__enumeration);
-    LilvNode* optional = lilv_new_uri(w, LV2_CORE__connectionOptional);
     LilvNode* midiEvent = lilv_new_uri(w, LV2_MIDI__MidiEvent);
     LilvNode* minimumSize = lilv_new_uri(w, LV2_RESIZE_PORT__minimumSize);
 
@@ -250,14 +248,13 @@ bool Lv2Host::ReadPorts(std::string& error)
     std::vector<float> minimum(count), maximum(count), defaults(count);
     lilv_plugin_get_port_ranges_float(plugin_, minimum.data(), maximum.data(), defaults.data());
     bool ok = true;
-    for (uint32_t i = 0; i < count && ok; ++i) {
+    for (uint32_t i = 0; i < count; ++i) {
         const LilvPort* lp = lilv_plugin_get_port_by_index(plugin_, i);
         Port p;
         p.index = i;
         p.symbol = lilv_node_as_string(lilv_port_get_symbol(plugin_, lp));
         p.name = TakeString(lilv_port_get_name(plugin_, lp));
         p.input = lilv_port_is_a(plugin_, lp, inputClass);
-        p.optional = lilv_port_has_property(plugin_, lp, optional);
         if (lilv_port_is_a(plugin_, lp, controlClass)) {
             p.type = Port::Type::Control;
         } else if (lilv_port_is_a(plugin_, lp, atomClass)) {
@@ -278,7 +275,6 @@ bool Lv2Host::ReadPorts(std::string& error)
         }
         p.integer = lilv_port_has_property(plugin_, lp, integer);
         p.toggled = lilv_port_has_property(plugin_, lp, toggled);
-        p.enumeration = lilv_port_has_property(plugin_, lp, enumeration);
         p.minimum = std::isnan(minimum[i]) ? 0.0f : minimum[i];
         p.maximum = std::isnan(maximum[i]) ? 1.0f : maximum[i];
         p.defaultValue = std::isnan(defaults[i]) ? p.minimum : defaults[i];
@@ -308,7 +304,7 @@ bool Lv2Host::ReadPorts(std::string& error)
         ports_.push_back(p);
     }
     for (LilvNode* n : {inputClass, outputClass, controlClass, audioClass, cvClass, atomClass, integer, toggled,
-                        enumeration, optional, midiEvent, minimumSize})
+                        midiEvent, minimumSize})
         lilv_node_free(n);
     if (!ok)
         return false;

@@ -58,7 +58,7 @@ public:
         std::string symbol, name;
         Type type = Type::Control;
         bool input = true;
-        bool integer = false, toggled = false, enumeration = false, optional = false;
+        bool integer = false, toggled = false;
         bool midi = false;  // an atom port of MIDI events
         float minimum = 0.0f, maximum = 1.0f, defaultValue = 0.0f;
         uint32_t bufferSize = 0;  // atom ports: bytes
