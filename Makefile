@@ -1,7 +1,7 @@
 # Quick start: `make demo` and `make test` (both install what is missing).
 ARCHS := x86_64 i386
 
-.PHONY: all setup build demo test test-hosts bench clean
+.PHONY: all setup build demo test test-hosts bench install clean
 
 all: build
 
@@ -31,6 +31,19 @@ BENCH_FLAGS ?= --benchmark_repetitions=10 --benchmark_enable_random_interleaving
 
 bench: build
 	@bash scripts/bench.sh $(BENCH_FLAGS)
+
+# The x86_64 plug-ins where Linux hosts look for them: the LV2 bundle in
+# ~/.lv2, the VST 2 plug-in in ~/.vst (LV2_DIR= and VST_DIR= to change).
+LV2_DIR ?= $(HOME)/.lv2
+VST_DIR ?= $(HOME)/.vst
+
+install: setup
+	@bash scripts/build.sh x86_64
+	@mkdir -p "$(LV2_DIR)" "$(VST_DIR)"
+	@rm -rf "$(LV2_DIR)/tessaro.lv2"
+	@cp -r build/x86_64/tessaro.lv2 "$(LV2_DIR)/"
+	@cp build/x86_64/tessaro.so "$(VST_DIR)/"
+	@echo "make install: $(LV2_DIR)/tessaro.lv2 and $(VST_DIR)/tessaro.so"
 
 clean:
 	rm -rf build

@@ -4,11 +4,13 @@
 # headless under a private Xvfb. The check opens the plug-in's window,
 # clicks the kill button and turns the polyphony dial up three steps with
 # the wheel (xdotool), saves the session and verifies that the host heard
-# both parameter changes.
+# both parameter changes. The LV2 block below then checks the LV2 bundle in
+# the same host.
 #
 # Usage: scripts/test-hosts.sh [PLUGIN.so]   (default build/x86_64/tessaro.so)
 # Environment: TESSARO_HOSTS_DISPLAY  X display number to use (default 71)
 #              TESSARO_HOSTS_KEEP=1   keep the work directory
+#              TESSARO_HOSTS_LV2      LV2 bundle (default build/x86_64/tessaro.lv2)
 # Exit status 0 when the host heard the changes; the work directory (kept
 # on failure) holds the session, Ardour's log and screenshots.
 set -u
@@ -47,6 +49,238 @@ done
 SCANNER=/usr/lib/ardour7/ardour-vst-scanner
 [ -x "$SCANNER" ] || { echo "test-hosts: $SCANNER is missing" >&2; exit 2; }
 [ -f "$PLUGIN" ] || { echo "test-hosts: no plug-in at $PLUGIN (build it first)" >&2; exit 2; }
+
+# ---------------------------------------------------------------- LV2 ------
+# The LV2 bundle in the same Ardour. A MIDI track runs a chord player (a Lua
+# DSP, eight-note chords), Tessaro and a probe (a Lua DSP counting the most
+# notes sounding at once). ardour7-lua makes the session: the player sends
+# a program change (5) that Tessaro follows with Presets Switching on, the
+# polyphony is set to 4 in that program, and the probe must see at most 4
+# notes. Ardour then opens the editor inside its plug-in window; Kill is
+# clicked and the dial turned up three steps; the saved session must hold
+# both. Reloaded by ardour7-lua, Tessaro must come back in program 5 with
+# Kill and polyphony 7 (the program port says 0: the restored state wins),
+# and the probe must see at most 7 notes.
+LV2_BUNDLE=${TESSARO_HOSTS_LV2:-$ROOT/build/x86_64/tessaro.lv2}
+LV2_URI=http://tessaro-midi.eu/plugins/tessaro
+LV2_SESSION=tsrlv2
+
+# Prints "name=value" for Tessaro's outputs and the probe's counts; the
+# session is in $s, the track in $t. Lua, shared by both session scripts.
+lv2_report_lua() {
+    cat <<'LUA'
+local function param_of_port(proc, port)
+  local plugin = proc:to_insert():plugin(0)
+  for i = 0, plugin:parameter_count() - 1 do
+    local n, ok = plugin:nth_parameter(i, true)
+    if n == port then return i end
+  end
+  error("no parameter for port " .. port)
+end
+local function report(t)
+  local p, probe = t:nth_plugin(1), t:nth_plugin(2)
+  local outputs = { polyphony_now = 9, kill_now = 10, presets_switching_now = 12, program_now = 15, sounding_notes = 16 }
+  for name, port in pairs(outputs) do
+    print(name .. "=" .. math.floor(ARDOUR.LuaAPI.get_processor_param(p, param_of_port(p, port), true)))
+  end
+  local counts = probe:to_insert():plugin(0):to_luaproc():shmem():to_int(0):array()
+  print("probe_most=" .. counts[1])
+  print("probe_note_ons=" .. counts[2])
+end
+LUA
+}
+
+# The value of "name=" in a report file.
+lv2_value() {
+    sed -n "s/^$2=//p" "$1" | tail -1
+}
+
+lv2_expect() {
+    local got
+    got=$(lv2_value "$1" "$2")
+    [ "$got" = "$3" ] || fail "LV2: $4 ($2 is '${got:-missing}', expected $3; see $1)"
+}
+
+lv2_checks() {
+    [ -f "$LV2_BUNDLE/manifest.ttl" ] || fail "no LV2 bundle at $LV2_BUNDLE (build it first)"
+    export LV2_PATH=$WORK/lv2:/usr/lib/lv2
+    mkdir -p "$WORK/lv2" "$XDG_CONFIG_HOME/ardour7/scripts"
+    cp -r "$LV2_BUNDLE" "$WORK/lv2/"
+
+    cat > "$XDG_CONFIG_HOME/ardour7/scripts/tessaro_chords.lua" <<'LUA'
+ardour { ["type"] = "dsp", name = "Tessaro Test Chords", category = "Utility", license = "MIT",
+         author = "tessaro-midi.eu", description = [[Eight-note chords ten times a second; a program change on request]] }
+function dsp_ioconfig () return { { midi_in = 1, midi_out = 1, audio_in = 0, audio_out = 0 }, } end
+function dsp_params ()
+  return { { ["type"] = "input", name = "Program change", min = 0, max = 32, default = 0, integer = true } }
+end
+local rate, clock, chord, sent = 48000, 0, 0, 0
+function dsp_init (r) rate = r end
+function dsp_run (_, _, n_samples)
+  local cnt = 1
+  local function tx (time, data) midiout[cnt] = { ["time"] = time, ["data"] = data }; cnt = cnt + 1 end
+  local program = math.floor (CtrlPorts:array ()[1])
+  if program ~= sent then
+    sent = program
+    if program > 0 then tx (1, { 0xC0, program - 1 }) end
+  end
+  local period = math.floor (rate / 10)
+  for t = 1, n_samples do
+    if (clock + t) % period == 0 then
+      local base, old = 40 + (chord % 2) * 20, 40 + ((chord + 1) % 2) * 20
+      if chord > 0 then for i = 0, 7 do tx (t, { 0x80, old + i, 0 }) end end
+      for i = 0, 7 do tx (t, { 0x90, base + i, 100 }) end
+      chord = chord + 1
+    end
+  end
+  clock = clock + n_samples
+end
+LUA
+    cat > "$XDG_CONFIG_HOME/ardour7/scripts/tessaro_probe.lua" <<'LUA'
+ardour { ["type"] = "dsp", name = "Tessaro Test Probe", category = "Utility", license = "MIT",
+         author = "tessaro-midi.eu", description = [[Counts incoming notes: most sounding at once, note-ons]] }
+function dsp_ioconfig () return { { midi_in = 1, midi_out = 1, audio_in = 0, audio_out = 0 }, } end
+local sounding, count = {}, 0
+function dsp_init (rate)
+  self:shmem ():allocate (2)
+  self:shmem ():atomic_set_int (0, 0)
+  self:shmem ():atomic_set_int (1, 0)
+end
+function dsp_run (_, _, n_samples)
+  local shm = self:shmem ()
+  for _, b in pairs (midiin) do
+    local d = b["data"]
+    if #d == 3 then
+      local kind, key = d[1] & 0xF0, (d[1] & 0x0F) * 128 + d[2]
+      if kind == 0x90 and d[3] > 0 then
+        if not sounding[key] then sounding[key] = true; count = count + 1 end
+        shm:atomic_set_int (1, shm:atomic_get_int (1) + 1)
+        if count > shm:atomic_get_int (0) then shm:atomic_set_int (0, count) end
+      elseif (kind == 0x80 or kind == 0x90) and sounding[key] then
+        sounding[key] = nil; count = count - 1
+      end
+    end
+  end
+end
+LUA
+
+    echo "test-hosts: LV2: making a session with the chord player, Tessaro and the probe"
+    {
+        lv2_report_lua
+        cat <<LUA
+AudioEngine:set_backend("None (Dummy)", "", "")
+local s = create_session("$WORK/$LV2_SESSION", "$LV2_SESSION", 48000)
+assert(s, "no session")
+local t = s:new_midi_track(ARDOUR.ChanCount(ARDOUR.DataType("midi"), 1), ARDOUR.ChanCount(ARDOUR.DataType("audio"), 2), true, ARDOUR.PluginInfo(), nil, nil, 1, "Midi", ARDOUR.PresentationInfo.max_order, ARDOUR.TrackMode.Normal, true):front()
+local chords = ARDOUR.LuaAPI.new_luaproc(s, "Tessaro Test Chords")
+local p = ARDOUR.LuaAPI.new_plugin(s, "$LV2_URI", ARDOUR.PluginType.LV2, "")
+local probe = ARDOUR.LuaAPI.new_luaproc(s, "Tessaro Test Probe")
+assert(not chords:isnil() and not probe:isnil(), "the Lua test processors are missing")
+assert(not p:isnil(), "Tessaro (LV2) not found")
+t:add_processor_by_index(chords, 0, nil, true)
+t:add_processor_by_index(p, 1, nil, true)
+t:add_processor_by_index(probe, 2, nil, true)
+ARDOUR.LuaAPI.set_processor_param(p, param_of_port(p, 5), 1)  -- presets_switching
+ARDOUR.LuaAPI.usleep(300000)
+ARDOUR.LuaAPI.set_processor_param(chords, 0, 6)                -- program change 5
+ARDOUR.LuaAPI.usleep(500000)
+ARDOUR.LuaAPI.set_processor_param(p, param_of_port(p, 2), 4)  -- polyphony 4, in program 5
+ARDOUR.LuaAPI.usleep(300000)
+probe:to_insert():plugin(0):to_luaproc():shmem():atomic_set_int(0, 0)
+ARDOUR.LuaAPI.usleep(1500000)
+report(t)
+ARDOUR.LuaAPI.set_processor_param(chords, 0, 0)
+s:save_state("", false, false, false, false, false)
+close_session()
+LUA
+    } > "$WORK/lv2-session.lua"
+    ardour7-lua "$WORK/lv2-session.lua" > "$WORK/lv2-session.log" 2>&1
+    local report=$WORK/lv2-session.log
+    lv2_expect "$report" program_now 5 "Tessaro did not follow the program change"
+    lv2_expect "$report" polyphony_now 4 "the polyphony port did not reach the engine"
+    lv2_expect "$report" probe_most 4 "the MIDI after Tessaro is not limited to 4 notes"
+    [ "$(lv2_value "$report" probe_note_ons)" -gt 0 ] 2>/dev/null || fail "LV2: no notes came out of Tessaro"
+
+    echo "test-hosts: LV2: opening the editor in Ardour"
+    ardour -n -a "$WORK/$LV2_SESSION" > "$WORK/lv2-ardour.log" 2>&1 &
+    ARDOUR_PID=$!
+    local main= plugwin= kill= poly= x y
+    for _ in $(seq 60); do
+        main=$(xdotool search --name "^\*?$LV2_SESSION - Ardour\$" 2>/dev/null | head -1)
+        [ -n "$main" ] && break
+        kill -0 "$ARDOUR_PID" 2>/dev/null || fail "Ardour ended while starting (see lv2-ardour.log)"
+        xdotool key Return 2>/dev/null
+        sleep 2
+    done
+    [ -n "$main" ] || fail "Ardour's main window did not appear (LV2 session)"
+    sleep 3
+    # The mixer, then a double click on the track's second processor.
+    xdotool mousemove 1325 72 click 1
+    sleep 3
+    xdotool mousemove 330 208 click --repeat 2 --delay 80 1
+    for _ in $(seq 30); do
+        plugwin=$(xdotool search --name '^Midi: Tessaro .*\[LV2\]$' 2>/dev/null | head -1)
+        [ -n "$plugwin" ] && kill=$(xwininfo -tree -id "$plugwin" 2>/dev/null | grep ' 50x30+120+70 ' | head -1)
+        [ -n "$kill" ] && break
+        sleep 0.5
+    done
+    [ -n "$plugwin" ] || fail "Ardour opened no window for Tessaro (LV2)"
+    [ -n "$kill" ] || fail "the editor did not appear inside Ardour's plug-in window"
+    poly=$(xwininfo -tree -id "$plugwin" | grep ' 50x30+60+70 ' | head -1)
+    sleep 2
+    shot lv2-editor-before
+
+    echo "test-hosts: LV2: clicking Kill and turning the polyphony dial"
+    x=$(echo "$kill" | sed -E 's/.* \+([0-9]+)\+([0-9]+)$/\1/')
+    y=$(echo "$kill" | sed -E 's/.* \+([0-9]+)\+([0-9]+)$/\2/')
+    xdotool mousemove $((x + 25)) $((y + 15)) click 1
+    sleep 1
+    x=$(echo "$poly" | sed -E 's/.* \+([0-9]+)\+([0-9]+)$/\1/')
+    y=$(echo "$poly" | sed -E 's/.* \+([0-9]+)\+([0-9]+)$/\2/')
+    xdotool mousemove $((x + 25)) $((y + 15)) click 4 click 4 click 4
+    sleep 2
+    shot lv2-editor-after
+    xdotool windowfocus "$main" key ctrl+s
+    sleep 4
+    local file=$WORK/$LV2_SESSION/$LV2_SESSION.ardour
+    local kill_port poly_port
+    kill_port=$(grep -o '<Port symbol="kill" value="[^"]*"' "$file" | grep -o 'value="[^"]*"')
+    poly_port=$(grep -o '<Port symbol="polyphony" value="[^"]*"' "$file" | grep -o 'value="[^"]*"')
+    echo "test-hosts: LV2: the host holds kill $kill_port, polyphony $poly_port"
+    [ "$kill_port" = 'value="1"' ] || fail "LV2: the host did not hear the kill button"
+    [ "$poly_port" = 'value="7"' ] || fail "LV2: the host did not hear the polyphony dial (4 plus three steps)"
+    grep -rq "$LV2_URI#bank" "$WORK/$LV2_SESSION/plugins" || fail "LV2: the session holds no Tessaro bank"
+
+    xdotool windowfocus "$main" key ctrl+q 2>/dev/null
+    for _ in $(seq 20); do kill -0 "$ARDOUR_PID" 2>/dev/null || break; sleep 0.5; done
+    kill -0 "$ARDOUR_PID" 2>/dev/null && fail "Ardour did not quit with the LV2 plug-in loaded"
+    wait "$ARDOUR_PID"
+    local status=$?
+    ARDOUR_PID=
+    [ "$status" -lt 128 ] || fail "Ardour ended with signal $((status - 128)) (LV2 session)"
+
+    echo "test-hosts: LV2: reloading the session"
+    {
+        lv2_report_lua
+        cat <<LUA
+AudioEngine:set_backend("None (Dummy)", "", "")
+local s = load_session("$WORK/$LV2_SESSION", "$LV2_SESSION")
+assert(s, "the session does not load")
+local t = s:route_by_name("Midi"):to_track()
+ARDOUR.LuaAPI.usleep(1500000)
+report(t)
+close_session()
+LUA
+    } > "$WORK/lv2-reload.lua"
+    ardour7-lua "$WORK/lv2-reload.lua" > "$WORK/lv2-reload.log" 2>&1
+    report=$WORK/lv2-reload.log
+    lv2_expect "$report" program_now 5 "the program did not survive save and reload"
+    lv2_expect "$report" kill_now 1 "Kill did not survive save and reload"
+    lv2_expect "$report" polyphony_now 7 "the polyphony did not survive save and reload"
+    lv2_expect "$report" probe_most 7 "the MIDI after the reloaded Tessaro is not limited to 7 notes"
+    echo "test-hosts: LV2: MIDI limited, editor inside Ardour, changes heard, state kept"
+}
+# ------------------------------------------------------------ end of LV2 ---
 
 # A private home: Ardour's settings, plug-in cache and session stay here.
 export HOME=$WORK/home XDG_CONFIG_HOME=$WORK/config XDG_CACHE_HOME=$WORK/cache XDG_DATA_HOME=$WORK/data
@@ -189,6 +423,7 @@ wait "$ARDOUR_PID"
 STATUS=$?
 ARDOUR_PID=
 [ "$STATUS" -lt 128 ] || fail "Ardour ended with signal $((STATUS - 128)) when it unloaded the plug-in"
-echo "test-hosts: PASS (Ardour 7 heard the editor's changes)"
+lv2_checks
+echo "test-hosts: PASS (Ardour 7 heard the editor's changes, in the VST 2 and the LV2 plug-in)"
 [ "${TESSARO_HOSTS_KEEP:-0}" = 1 ] || rm -rf "$WORK"
 exit 0

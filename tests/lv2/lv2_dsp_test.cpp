@@ -67,6 +67,29 @@ TEST(Binaries, TheDspBinaryNeedsNoXLibrary)
     EXPECT_GT(needed, 0);
 }
 
+TEST(Bundle, LilvFindsThePluginWithThePortsInTheirOrder)
+{
+    // lv2info reads the bundle's Turtle as hosts do; its ports must be the
+    // ones the binaries number.
+    const char* const symbols[kPortCount] = {
+        "midi_in",          "midi_out",          "polyphony",     "kill",           "panic",
+        "presets_switching", "midi_through",     "sustain_pedal", "program",        "polyphony_now",
+        "kill_now",         "panic_now",         "presets_switching_now", "midi_through_now",
+        "sustain_pedal_now", "program_now",      "sounding_notes"};
+    const std::string bundleParent = std::string(TESSARO_LV2_BUNDLE) + "/..";
+    std::vector<std::string> found;
+    bool midiClass = false;
+    for (const std::string& line : CommandLines("LV2_PATH=" + bundleParent + ":/usr/lib/lv2 lv2info " +
+                                                kPluginURI + " 2>/dev/null")) {
+        char symbol[64];
+        if (sscanf(line.c_str(), " Symbol: %63s", symbol) == 1)
+            found.emplace_back(symbol);
+        midiClass = midiClass || line.find("Class:             MIDI Plugin") != std::string::npos;
+    }
+    EXPECT_EQ(found, std::vector<std::string>(symbols, symbols + kPortCount)) << "is lv2info (lilv-utils) installed?";
+    EXPECT_TRUE(midiClass);
+}
+
 TEST(Midi, EventsKeepTheirFramesAndTheLimitHolds)
 {
     Instance plugin;
