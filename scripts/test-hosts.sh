@@ -60,7 +60,8 @@ SCANNER=/usr/lib/ardour7/ardour-vst-scanner
 # clicked and the dial turned up three steps; the saved session must hold
 # both. Reloaded by ardour7-lua, Tessaro must come back in program 5 with
 # Kill and polyphony 7 (the program port says 0: the restored state wins),
-# and the probe must see at most 7 notes.
+# and the probe must see at most 7 notes. Midi Through is under Touch
+# automation, and a click on it (a touch gesture) must leave Ardour running.
 LV2_BUNDLE=${TESSARO_HOSTS_LV2:-$ROOT/build/x86_64/tessaro.lv2}
 LV2_URI=http://tessaro-midi.eu/plugins/tessaro
 LV2_SESSION=tsrlv2
@@ -180,6 +181,11 @@ assert(not p:isnil(), "Tessaro (LV2) not found")
 t:add_processor_by_index(chords, 0, nil, true)
 t:add_processor_by_index(p, 1, nil, true)
 t:add_processor_by_index(probe, 2, nil, true)
+-- midi_through under Touch automation: the editor's click on it below sends
+-- a touch gesture, which Ardour must survive.
+local through = p:to_insert():to_automatable():automation_control(Evoral.Parameter(ARDOUR.AutomationType.PluginAutomation, 0, 6), false)
+assert(not through:isnil(), "no control for midi_through")
+through:set_automation_state(ARDOUR.AutoState.Touch)
 ARDOUR.LuaAPI.set_processor_param(p, param_of_port(p, 5), 1)  -- presets_switching
 ARDOUR.LuaAPI.usleep(300000)
 ARDOUR.LuaAPI.set_processor_param(chords, 0, 6)                -- program change 5
@@ -196,6 +202,8 @@ LUA
     } > "$WORK/lv2-session.lua"
     ardour7-lua "$WORK/lv2-session.lua" > "$WORK/lv2-session.log" 2>&1
     local report=$WORK/lv2-session.log
+    grep -q 'automation-id="parameter-6"[^>]*state="Touch"' "$WORK/$LV2_SESSION/$LV2_SESSION.ardour" 2>/dev/null ||
+        fail "LV2: no session, or midi_through is not under Touch automation (see lv2-session.log)"
     lv2_expect "$report" program_now 5 "Tessaro did not follow the program change"
     lv2_expect "$report" polyphony_now 4 "the polyphony port did not reach the engine"
     lv2_expect "$report" probe_most 4 "the MIDI after Tessaro is not limited to 4 notes"
@@ -239,6 +247,14 @@ LUA
     y=$(echo "$poly" | sed -E 's/.* \+([0-9]+)\+([0-9]+)$/\2/')
     xdotool mousemove $((x + 25)) $((y + 15)) click 4 click 4 click 4
     sleep 2
+    echo "test-hosts: LV2: clicking Midi Through, under Touch automation"
+    local through
+    through=$(xwininfo -tree -id "$plugwin" | grep ' 16x16+230+130 ' | head -1)
+    x=$(echo "$through" | sed -E 's/.* \+([0-9]+)\+([0-9]+)$/\1/')
+    y=$(echo "$through" | sed -E 's/.* \+([0-9]+)\+([0-9]+)$/\2/')
+    xdotool mousemove $((x + 8)) $((y + 8)) click 1
+    sleep 2
+    kill -0 "$ARDOUR_PID" 2>/dev/null || fail "LV2: Ardour crashed at a touch gesture on a port under Touch automation"
     shot lv2-editor-after
     xdotool windowfocus "$main" key ctrl+s
     sleep 4
@@ -249,6 +265,7 @@ LUA
     echo "test-hosts: LV2: the host holds kill $kill_port, polyphony $poly_port"
     [ "$kill_port" = 'value="1"' ] || fail "LV2: the host did not hear the kill button"
     [ "$poly_port" = 'value="7"' ] || fail "LV2: the host did not hear the polyphony dial (4 plus three steps)"
+    grep -q '<Port symbol="midi_through" value="1"' "$file" || fail "LV2: the host did not hear Midi Through"
     grep -rq "$LV2_URI#bank" "$WORK/$LV2_SESSION/plugins" || fail "LV2: the session holds no Tessaro bank"
 
     xdotool windowfocus "$main" key ctrl+q 2>/dev/null

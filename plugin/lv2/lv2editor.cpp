@@ -42,6 +42,9 @@ LV2Editor::~LV2Editor()
     kova::gui::SXErrorTrap trap(d);
     {
         kova::gui::SDispatchGuard guard;
+        // A drag cut short by the closing leaves no port touched.
+        if (panel)
+            panel->EndGesture();
         if (globals)
             globals->cursor = nullptr;
         delete cursor;

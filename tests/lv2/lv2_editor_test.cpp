@@ -128,12 +128,14 @@ protected:
         return found;
     }
 
-    // A left click at a point of a window, with the pointer there, as the
-    // server reports it to the window's owner.
-    void Click(Window w, int x, int y)
+    // A left click (or only the press) at a point of a window, with the
+    // pointer there, as the server reports it to the window's owner.
+    void Click(Window w, int x, int y, bool release = true)
     {
         XWarpPointer(d, 0, w, 0, 0, 0, 0, x, y);
         for (int type : {ButtonPress, ButtonRelease}) {
+            if (type == ButtonRelease && !release)
+                break;
             XEvent ev{};
             ev.xbutton.type = type;
             ev.xbutton.window = w;
@@ -189,8 +191,21 @@ TEST_F(LV2Editor, AClickOnKillSwitchesTheEngineAndReachesTheHost)
     Click(kill, 25, 15);
     ASSERT_TRUE(host->IdleUntil([&] { return !host->writes.empty(); }));
     EXPECT_EQ(host->writes, (std::vector<std::pair<uint32_t, float>>{{kPortKill, 1.0f}}));
+    EXPECT_EQ(host->touches, (std::vector<std::pair<uint32_t, bool>>{{kPortKill, true}, {kPortKill, false}}));
     plugin.Run();
     EXPECT_EQ(plugin.controls[kPortKillNow], 1);
+}
+
+TEST_F(LV2Editor, ClosingDuringADragEndsItsTouch)
+{
+    const Window dial = Child(60, 70, 50, 30);
+    ASSERT_NE(dial, 0u);
+    Click(dial, 25, 15, false);
+    ASSERT_TRUE(host->IdleUntil([&] { return !host->touches.empty(); }));
+    EXPECT_EQ(host->touches.back(), std::make_pair(uint32_t(kPortPolyphony), true));
+    host->descriptor->cleanup(host->handle);
+    host->handle = nullptr;
+    EXPECT_EQ(host->touches.back(), std::make_pair(uint32_t(kPortPolyphony), false));
 }
 
 TEST_F(LV2Editor, IdleShowsWhatTheEngineChanged)
