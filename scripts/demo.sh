@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The plug-in's main job on both architectures: load it as a host does and
 # show what it offers, then limit a bundled example piece (polyphony 4, kill
-# on), draw the before/after piano roll, and take a screenshot of the editor
-# playing the piece. Everything runs under one private X server, so the
-# plug-in finds a display as it would in a host.
+# on), draw the before/after piano roll, run the same piece through the LV2
+# bundle and check that its output is the same file, and take screenshots
+# of the editor playing the piece in both formats. Everything runs under one
+# private X server, so the plug-in finds a display as it would in a host.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 if [ "${TESSARO_DEMO_UNDER_X:-}" != 1 ]; then
@@ -24,9 +25,22 @@ for arch in x86_64 i386; do
     --set 0=4/127 --set 1=1 --roll "$out/piano-roll-$arch.png"
   echo "limited piece: $out/limited-$arch.mid"
   echo "piano roll:    $out/piano-roll-$arch.png"
+  echo "---------------- $arch, LV2 ----------------"
+  bundle="$root/build/$arch/tessaro.lv2"
+  run "$arch" "$host" info "$bundle" | sed -n '1,3p'
+  run "$arch" "$host" process "$bundle" "$out/example.mid" "$out/limited-$arch-lv2.mid" \
+    --set 0=4/127 --set 1=1 >/dev/null
+  if ! cmp -s "$out/limited-$arch.mid" "$out/limited-$arch-lv2.mid"; then
+    echo "demo: the LV2 output $out/limited-$arch-lv2.mid differs from the VST 2 output" >&2
+    exit 1
+  fi
+  echo "LV2 output is byte-identical to the VST 2 output: $out/limited-$arch-lv2.mid"
 done
 echo
 echo "================ editor ================"
 run x86_64 "$root/build/x86_64/tessaro-host" edit "$root/build/x86_64/tessaro.so" \
   --set 0=4/127 --set 1=1 --play "$out/example.mid" --screenshot "$out/editor.png" --after 2200
 echo "editor screenshot: $out/editor.png"
+run x86_64 "$root/build/x86_64/tessaro-host" edit "$root/build/x86_64/tessaro.lv2" \
+  --set 0=4/127 --set 1=1 --play "$out/example.mid" --screenshot "$out/editor-lv2.png" --after 2200
+echo "LV2 editor screenshot: $out/editor-lv2.png"

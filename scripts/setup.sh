@@ -21,6 +21,7 @@ need_root() {
 amd64=(build-essential cmake g++-multilib pkg-config
        libx11-dev:amd64 libxext-dev:amd64 libxinerama-dev:amd64 libxpm-dev:amd64 libxmu-dev:amd64
        libgtest-dev:amd64 libgmock-dev:amd64 libbenchmark-dev:amd64
+       liblilv-dev:amd64
        xvfb xauth x11-utils x11-apps xdotool imagemagick
        xfonts-base xfonts-75dpi xfonts-100dpi
        lv2-dev:amd64 lilv-utils serdi)
@@ -28,7 +29,8 @@ amd64=(build-essential cmake g++-multilib pkg-config
 # Multi-Arch: same and holds no compiled code), so the i386 build uses the
 # amd64 package's.
 i386=(libx11-dev:i386 libxext-dev:i386 libxinerama-dev:i386 libxpm-dev:i386 libxmu-dev:i386
-      libgtest-dev:i386 libgmock-dev:i386 libbenchmark-dev:i386)
+      libgtest-dev:i386 libgmock-dev:i386 libbenchmark-dev:i386
+      liblilv-dev:i386)
 
 # `setup.sh --hosts` also installs the real host used by `make test-hosts`.
 if [ "${1:-}" = "--hosts" ]; then

@@ -19,6 +19,7 @@ using namespace tessaro::host;
 namespace {
 
 const std::string kPlugin = TESSARO_PLUGIN_PATH;
+const std::string kBundle = kPlugin.substr(0, kPlugin.rfind('/') + 1) + "tessaro.lv2";
 
 bool HaveProgram(const char* name)
 {
@@ -26,7 +27,8 @@ bool HaveProgram(const char* name)
 }
 
 // An X server of our own for the whole suite; it picks a free display
-// number and tells us through a pipe.
+// number and tells us through a pipe. It does not reset when the last
+// client leaves, so the next run never meets a server in mid-reset.
 class PrivateDisplay : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -44,7 +46,7 @@ protected:
             dup2(null, 2);
             const std::string fd = std::to_string(fds[1]);
             execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
-                   static_cast<char*>(nullptr));
+                   "-noreset", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(fds[1]);
@@ -88,6 +90,49 @@ protected:
         if (png.size() < 24 || png.compare(12, 4, "IHDR") != 0)
             return {0, 0};
         return {be(16), be(20)};
+    }
+
+    struct Click {
+        bool found = false;  // the host window appeared
+        bool ended = false;  // closing it ended the host
+        std::string out, err;
+    };
+
+    // Starts `edit`, clicks the panel's kill button, closes the window and
+    // waits for the host to end.
+    Click ClickKillAndClose(const std::string& plugin)
+    {
+        Click click;
+        const std::string command = Environment() + " " + HostCommand() + " edit '" + plugin + "' >'" +
+                                    (scratch / "edit.out") + "' 2>'" + (scratch / "edit.err") + "' & echo $! >'" +
+                                    (scratch / "edit.pid") + "'";
+        const pid_t host = std::system(command.c_str()) == 0
+                               ? static_cast<pid_t>(std::atol(ReadText(scratch / "edit.pid").c_str()))
+                               : 0;
+        if (host <= 0)
+            return click;
+        const std::string xdo = Environment() + " xdotool ";
+        click.found = std::system((Environment() + " timeout 10 xdotool search --sync --name 'tessaro-host' >'" +
+                                   (scratch / "window") + "'")
+                                      .c_str()) == 0;
+        const std::string window = ReadText(scratch / "window").substr(0, ReadText(scratch / "window").find('\n'));
+        if (click.found && !window.empty()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));  // let the editor map its panel
+            // The kill button's middle, in the 260 x 162 panel at the window's origin.
+            std::system((xdo + "mousemove --window " + window + " 145 85 click 1").c_str());
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            std::system((xdo + "windowclose " + window).c_str());
+        }
+        for (int i = 0; i < 100 && !click.ended; ++i) {
+            click.ended = kill(host, 0) != 0;
+            if (!click.ended)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        if (!click.ended)
+            kill(host, SIGTERM);
+        click.out = ReadText(scratch / "edit.out");
+        click.err = ReadText(scratch / "edit.err");
+        return click;
     }
 
     ScratchFolder scratch;
@@ -149,40 +194,34 @@ TEST_F(EditCommand, ClickingTheKillButtonIsHeardByTheHost)
 {
     if (!HaveProgram("xdotool"))
         GTEST_SKIP() << "no xdotool to click with";
-    const std::string command = Environment() + " " + HostCommand() + " edit '" + kPlugin + "' >'" +
-                                (scratch / "edit.out") + "' 2>'" + (scratch / "edit.err") + "' & echo $! >'" +
-                                (scratch / "edit.pid") + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    const pid_t host = static_cast<pid_t>(std::atol(ReadText(scratch / "edit.pid").c_str()));
-    ASSERT_GT(host, 0);
-
-    const std::string xdo = Environment() + " xdotool ";
-    const int found = std::system((Environment() + " timeout 10 xdotool search --sync --name 'tessaro-host' >'" +
-                                   (scratch / "window") + "'")
-                                      .c_str());
-    const std::string window = ReadText(scratch / "window").substr(0, ReadText(scratch / "window").find('\n'));
-    if (found == 0 && !window.empty()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));  // let the editor map its panel
-        // The kill button's middle, in the 260 x 162 panel at the window's origin.
-        std::system((xdo + "mousemove --window " + window + " 145 85 click 1").c_str());
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        std::system((xdo + "windowclose " + window).c_str());
-    }
-    bool ended = false;
-    for (int i = 0; i < 100 && !ended; ++i) {
-        ended = kill(host, 0) != 0;
-        if (!ended)
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    if (!ended)
-        kill(host, SIGTERM);
-    ASSERT_EQ(found, 0) << "the host window never appeared: " << ReadText(scratch / "edit.err");
-    EXPECT_TRUE(ended) << "closing the window must end the host";
+    const Click click = ClickKillAndClose(kPlugin);
+    ASSERT_TRUE(click.found) << "the host window never appeared: " << click.err;
+    EXPECT_TRUE(click.ended) << "closing the window must end the host";
     // The click is one gesture: begin, the change, end.
-    const std::string out = ReadText(scratch / "edit.out");
-    EXPECT_NE(out.find("begin edit: parameter 1\nautomate: parameter 1 = 1\nend edit: parameter 1\n"),
+    EXPECT_NE(click.out.find("begin edit: parameter 1\nautomate: parameter 1 = 1\nend edit: parameter 1\n"),
               std::string::npos)
-        << out << ReadText(scratch / "edit.err");
+        << click.out << click.err;
+}
+
+TEST_F(EditCommand, TheLv2EditorShowsTheSamePanelAndItsClicksReachTheHost)
+{
+    const std::string vst = scratch / "vst.png", lv2 = scratch / "lv2.png";
+    HostResult r = RunHost(scratch, {"edit", kPlugin, "--screenshot", vst, "--after", "1200"}, Environment());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    r = RunHost(scratch, {"edit", kBundle, "--screenshot", lv2, "--after", "1200"}, Environment());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(PngSize(ReadText(lv2)), std::make_pair(260u, 162u));
+    EXPECT_TRUE(ReadText(lv2) == ReadText(vst)) << "the LV2 UI must draw the VST 2 editor's panel";
+
+    if (!HaveProgram("xdotool"))
+        GTEST_SKIP() << "no xdotool to click with";
+    const Click click = ClickKillAndClose(kBundle);
+    ASSERT_TRUE(click.found) << "the host window never appeared: " << click.err;
+    EXPECT_TRUE(click.ended) << "closing the window must end the host";
+    // The write to the kill input is reported as the VST 2 parameter.
+    EXPECT_NE(click.out.find("begin edit: parameter 1\nautomate: parameter 1 = 1\nend edit: parameter 1\n"),
+              std::string::npos)
+        << click.out << click.err;
 }
 
 TEST_F(EditCommand, WithoutAnXServerTheHostSaysSoInOneLine)

@@ -11,12 +11,16 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <thread>
 
+#include "tools/tessaro-host/embeddededitor.h"
+#include "tools/tessaro-host/lv2editor.h"
+#include "tools/tessaro-host/lv2host.h"
 #include "tools/tessaro-host/midirun.h"
 #include "tools/tessaro-host/png.h"
-#include "tools/tessaro-host/pluginhost.h"
 #include "tools/tessaro-host/smf.h"
+#include "tools/tessaro-host/vsteditor.h"
 
 namespace tessaro {
 namespace host {
@@ -42,29 +46,6 @@ void OnSignal(int)
 int IgnoreXError(Display*, XErrorEvent*)
 {
     return 0;
-}
-
-typedef void (*EventProc)(XEvent*);
-
-// The dispatcher a plug-in window publishes: one 32-bit item, taken as a
-// long and used as a function address, as Linux hosts do.
-EventProc EventProcOf(Display* display, Window window, Atom property)
-{
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(display, window, property, 0, 1, False, AnyPropertyType, &type, &format, &count,
-                           &after, &data) != Success)
-        return nullptr;
-    EventProc proc = nullptr;
-    if (data && format == 32 && count == 1) {
-        const long value = *reinterpret_cast<long*>(data);
-        proc = reinterpret_cast<EventProc>(static_cast<uintptr_t>(value));
-    }
-    if (data)
-        XFree(data);
-    return proc;
 }
 
 int ChannelShift(unsigned long mask)
@@ -113,7 +94,7 @@ bool Screenshot(Display* display, Window window, const std::string& path, std::s
 
 // Feeds the messages in real time, block by block, then keeps the audio
 // running with empty blocks until told to stop.
-void Play(PluginHost* host, const std::vector<TimedMessage>* messages, std::atomic<bool>* stop)
+void Play(MidiPlugin* host, const std::vector<TimedMessage>* messages, std::atomic<bool>* stop)
 {
     FeedState state;
     const Clock::time_point start = Clock::now();
@@ -127,18 +108,19 @@ void Play(PluginHost* host, const std::vector<TimedMessage>* messages, std::atom
 }
 
 // One line per report of the plug-in since the last call, in order.
-void PrintAutomation(PluginHost& host)
+void PrintAutomation(MidiPlugin& plugin)
 {
-    for (const PluginHost::Automation& a : host.TakeAutomation()) {
+    for (const MidiPlugin::Automation& a : plugin.TakeAutomation()) {
+        const std::string what = a.port ? std::string("port ") + a.port : "parameter " + std::to_string(a.index);
         switch (a.kind) {
-        case PluginHost::Automation::Change:
-            std::printf("automate: parameter %d = %.6g\n", a.index, static_cast<double>(a.value));
+        case MidiPlugin::Automation::Change:
+            std::printf("automate: %s = %.6g\n", what.c_str(), static_cast<double>(a.value));
             break;
-        case PluginHost::Automation::BeginEdit:
-            std::printf("begin edit: parameter %d\n", a.index);
+        case MidiPlugin::Automation::BeginEdit:
+            std::printf("begin edit: %s\n", what.c_str());
             break;
-        case PluginHost::Automation::EndEdit:
-            std::printf("end edit: parameter %d\n", a.index);
+        case MidiPlugin::Automation::EndEdit:
+            std::printf("end edit: %s\n", what.c_str());
             break;
         }
     }
@@ -174,26 +156,20 @@ int RunEditor(const EditOptions& o)
 
     int status = 0;
     {
-        PluginHost host;
-        host.KeepOutput(false);
-        if (!host.Load(o.pluginPath, error) || !ApplySettings(host, o.settings, error)) {
-            host.Unload();
+        std::unique_ptr<EmbeddedEditor> editor;
+        if (Lv2Host::IsBundlePath(o.pluginPath))
+            editor.reset(new Lv2Editor);
+        else
+            editor.reset(new VstEditor);
+        if (!editor->Load(o, error)) {
             XCloseDisplay(display);
             return fail(error);
         }
-        if (!(host.Effect()->flags & effFlagsHasEditor)) {
-            host.Unload();
-            XCloseDisplay(display);
-            return fail(o.pluginPath + ": the plug-in has no editor");
-        }
+        MidiPlugin& plugin = editor->Plugin();
 
-        ERect* rect = nullptr;
-        host.Dispatch(effEditGetRect, 0, 0, &rect);
-        int width = rect ? rect->right - rect->left : 0;
-        int height = rect ? rect->bottom - rect->top : 0;
-        if (width <= 0 || height <= 0) {
-            std::fprintf(stderr, "tessaro-host: the editor reports no size; using %d x %d\n", kFallbackWidth,
-                         kFallbackHeight);
+        int width = 0, height = 0;
+        const bool sized = editor->SizeBeforeOpening(width, height);
+        if (!sized) {
             width = kFallbackWidth;
             height = kFallbackHeight;
         }
@@ -202,7 +178,7 @@ int RunEditor(const EditOptions& o)
         const Window window =
             XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, unsigned(width), unsigned(height), 0,
                                 BlackPixel(display, screen), BlackPixel(display, screen));
-        const std::string title = "tessaro-host: " + host.Text(effGetEffectName);
+        const std::string title = "tessaro-host: " + editor->Title();
         XStoreName(display, window, title.c_str());
         Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
         XSetWMProtocols(display, window, &deleteWindow, 1);
@@ -214,25 +190,29 @@ int RunEditor(const EditOptions& o)
                 break;
         }
 
-        host.SetSizeWindowHandler([display, window](int w, int h) {
+        plugin.Start(o.sampleRate, o.blockSize);
+        std::atomic<bool> stopAudio{false};
+        std::thread audio(Play, &plugin, &messages, &stopAudio);
+
+        auto resize = [display, window](int w, int h) {
             if (w <= 0 || h <= 0)
                 return false;
             XResizeWindow(display, window, unsigned(w), unsigned(h));
             XFlush(display);
             return true;
-        });
-
-        host.Start(o.sampleRate, o.blockSize);
-        std::atomic<bool> stopAudio{false};
-        std::thread audio(Play, &host, &messages, &stopAudio);
-
-        host.Dispatch(effEditOpen, 0, o.passDisplay ? reinterpret_cast<VstIntPtr>(display) : 0,
-                      reinterpret_cast<void*>(static_cast<uintptr_t>(window)));
-        rect = nullptr;
-        host.Dispatch(effEditGetRect, 0, 0, &rect);
-        if (rect && rect->right - rect->left > 0 && rect->bottom - rect->top > 0 &&
-            (rect->right - rect->left != width || rect->bottom - rect->top != height))
-            XResizeWindow(display, window, unsigned(rect->right - rect->left), unsigned(rect->bottom - rect->top));
+        };
+        bool quit = !editor->Open(display, window, resize, error);
+        if (quit) {
+            std::fprintf(stderr, "tessaro-host: %s\n", error.c_str());
+            status = 1;
+        }
+        int openedWidth = 0, openedHeight = 0;
+        if (!quit && editor->SizeAfterOpening(display, openedWidth, openedHeight) &&
+            (openedWidth != width || openedHeight != height))
+            XResizeWindow(display, window, unsigned(openedWidth), unsigned(openedHeight));
+        else if (!quit && !sized)
+            std::fprintf(stderr, "tessaro-host: the editor reports no size; using %d x %d\n", kFallbackWidth,
+                         kFallbackHeight);
         XFlush(display);
 
         struct sigaction action = {};
@@ -240,11 +220,9 @@ int RunEditor(const EditOptions& o)
         sigaction(SIGINT, &action, nullptr);
         sigaction(SIGTERM, &action, nullptr);
 
-        const Atom eventProcAtom = XInternAtom(display, "_XEventProc", False);
         const Clock::time_point opened = Clock::now();
         const Clock::time_point shootAt = opened + Milliseconds(o.screenshotAfterMs);
         Clock::time_point nextIdle = opened;
-        bool quit = false;
         while (!quit && !g_stop) {
             while (XPending(display)) {
                 XEvent ev;
@@ -260,16 +238,14 @@ int RunEditor(const EditOptions& o)
                 }
                 if (ev.xany.window == window || ev.xany.window == None)
                     continue;
-                if (ev.type == DestroyNotify && ev.xdestroywindow.window == ev.xany.window)
-                    continue;  // the window is gone, and with it its property
-                if (EventProc proc = EventProcOf(display, ev.xany.window, eventProcAtom))
-                    proc(&ev);
+                editor->Dispatch(display, ev);
             }
-            PrintAutomation(host);
+            PrintAutomation(plugin);
 
             const Clock::time_point now = Clock::now();
             if (now >= nextIdle) {
-                host.Dispatch(effEditIdle);
+                if (!editor->Idle())
+                    quit = true;  // the editor asked to be closed
                 nextIdle = now + kIdlePeriod;
             }
             if (!o.screenshotPath.empty() && now >= shootAt) {
@@ -289,14 +265,14 @@ int RunEditor(const EditOptions& o)
                 poll(&fd, 1, static_cast<int>(std::max<long long>(wait, 0) + 1));
         }
 
-        host.Dispatch(effEditClose);
+        editor->Close();
         XSync(display, False);
         stopAudio = true;
         audio.join();
-        PrintAutomation(host);
+        PrintAutomation(plugin);
         // The plug-in may still hold resources on our display: unload it
         // before the display goes away.
-        host.Unload();
+        editor->Unload();
         XDestroyWindow(display, window);
     }
     XCloseDisplay(display);

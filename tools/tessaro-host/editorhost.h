@@ -1,12 +1,11 @@
 // `tessaro-host edit`: a top-level X window that embeds the plug-in's
-// editor the way Linux hosts do. It passes its Display* and the window at
-// effEditOpen (or no display, like the hosts that pass none), calls the
-// function published in "_XEventProc" for the events of the plug-in's
-// windows, calls effEditIdle every 40 ms, can play a MIDI file in real time
-// from a second thread so the editor's note display moves, prints every
-// parameter change and edit gesture the plug-in reports ("automate:
-// parameter I = V", "begin edit: parameter I", "end edit: parameter I"),
-// and can write a screenshot and quit.
+// editor the way Linux hosts do: a VST 2 editor through effEditOpen
+// (vsteditor.h), an LV2 X11 UI as a child window (lv2editor.h). It calls
+// the editor's idle every 40 ms, can play a MIDI file in real time from a
+// second thread so the editor's note display moves, prints every parameter
+// change and edit gesture the plug-in reports ("automate: parameter I = V",
+// "begin edit: parameter I", "end edit: parameter I"), and can write a
+// screenshot and quit.
 #pragma once
 
 #include <string>
@@ -22,7 +21,7 @@ struct EditOptions {
     std::string playPath;         // empty: no MIDI
     std::string screenshotPath;   // empty: run until the window is closed
     long screenshotAfterMs = 1000;
-    bool passDisplay = true;      // false: effEditOpen gets 0 as the display
+    bool passDisplay = true;      // false: effEditOpen gets 0 as the display (VST 2)
     float sampleRate = 44100.0f;
     int blockSize = 512;
     std::vector<Setting> settings;

@@ -1,15 +1,18 @@
-// tessaro-host: a command-line VST 2 host for Linux plug-ins. It shows a
-// plug-in's identity, runs MIDI files through it, moves its presets in and
-// out of the standard preset files, and embeds its editor in an X window.
+// tessaro-host: a command-line host for Linux VST 2 plug-ins and LV2
+// bundles. It shows a plug-in's identity, runs MIDI files through it, moves
+// its presets in and out of the standard preset files, and embeds its
+// editor in an X window.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "tools/tessaro-host/analysis.h"
 #include "tools/tessaro-host/editorhost.h"
 #include "tools/tessaro-host/example.h"
+#include "tools/tessaro-host/lv2host.h"
 #include "tools/tessaro-host/midirun.h"
 #include "tools/tessaro-host/pianoroll.h"
 #include "tools/tessaro-host/pluginhost.h"
@@ -24,14 +27,15 @@ namespace {
 
 const char* const kUsage =
     "usage:\n"
-    "  tessaro-host info PLUGIN\n"
-    "  tessaro-host process PLUGIN IN.mid OUT.mid [--set INDEX=VALUE]... [--program N]\n"
+    "  tessaro-host info PLUGIN.so|BUNDLE.lv2\n"
+    "  tessaro-host process PLUGIN.so|BUNDLE.lv2 IN.mid OUT.mid [--set INDEX=VALUE]... [--program N]\n"
     "               [--load FILE.fxp|FILE.fxb] [--rate HZ] [--block FRAMES] [--roll FILE.png]\n"
-    "  tessaro-host save PLUGIN FILE.fxp|FILE.fxb [--set INDEX=VALUE]... [--program N] [--load FILE]\n"
-    "  tessaro-host edit PLUGIN [--play IN.mid] [--screenshot FILE.png --after MS]\n"
+    "  tessaro-host save PLUGIN.so FILE.fxp|FILE.fxb [--set INDEX=VALUE]... [--program N] [--load FILE]\n"
+    "  tessaro-host edit PLUGIN.so|BUNDLE.lv2 [--play IN.mid] [--screenshot FILE.png --after MS]\n"
     "               [--no-display-pass] [--set INDEX=VALUE]... [--program N] [--load FILE]\n"
     "  tessaro-host example OUT.mid\n"
-    "Settings apply in the order given. VALUE runs from 0 to 1 and may be a fraction (4/127).\n";
+    "Settings apply in the order given. VALUE runs from 0 to 1 and may be a fraction (4/127);\n"
+    "for an LV2 bundle INDEX is the VST 2 parameter's and VALUE is converted to the port's units.\n";
 
 constexpr int64_t kLongestPieceSeconds = 24 * 3600;
 
@@ -164,6 +168,69 @@ std::string FlagNames(VstInt32 flags)
     return text + hex;
 }
 
+std::string PortText(const Lv2Host::Port& p, float value)
+{
+    static const char* const kTypes[] = {"control", "atom", "audio", "CV"};
+    std::string text = std::string(kTypes[int(p.type)]) + (p.input ? " input" : " output");
+    char range[96];
+    if (p.type == Lv2Host::Port::Type::Control) {
+        if (p.toggled)
+            std::snprintf(range, sizeof range, ", toggle (%s)", value > p.minimum ? "on" : "off");
+        else
+            std::snprintf(range, sizeof range, ", %s%g to %g (%g)", p.integer ? "integer " : "",
+                          double(p.minimum), double(p.maximum), double(value));
+        text += range;
+    } else if (p.type == Lv2Host::Port::Type::Atom) {
+        text += p.midi ? ", MIDI events" : ", events";
+    }
+    return text;
+}
+
+int InfoLv2(const std::string& path)
+{
+    std::string error;
+    Lv2Host host;
+    if (!host.Load(path, 44100.0f, 512, error))
+        return Fail(error);
+    auto list = [](const std::vector<std::string>& uris) {
+        std::string text;
+        for (const std::string& u : uris)
+            text += (text.empty() ? "" : ", ") + u;
+        return text.empty() ? std::string("none") : text;
+    };
+    std::printf("bundle:         %s\n", host.BundlePath().c_str());
+    std::printf("URI:            %s\n", host.Uri().c_str());
+    std::printf("name:           %s\n", host.Name().c_str());
+    std::printf("author:         %s\n", host.Author().c_str());
+    std::printf("class:          %s\n", host.ClassUri().c_str());
+    std::printf("binary:         %s\n", host.BinaryPath().c_str());
+    std::printf("required:       %s\n", list(host.RequiredFeatures()).c_str());
+    std::printf("optional:       %s\n", list(host.OptionalFeatures()).c_str());
+    std::printf("extension data: %s\n", list(host.ExtensionData()).c_str());
+    std::vector<std::string> editors;
+    LilvUIs* uis = lilv_plugin_get_uis(host.Plugin());
+    LILV_FOREACH (uis, i, uis) {
+        const LilvUI* ui = lilv_uis_get(uis, i);
+        const LilvNodes* classes = lilv_ui_get_classes(ui);
+        std::string names;
+        LILV_FOREACH (nodes, c, classes)
+            names += (names.empty() ? "" : ", ") + std::string(lilv_node_as_uri(lilv_nodes_get(classes, c)));
+        editors.push_back(std::string(lilv_node_as_uri(lilv_ui_get_uri(ui))) + " (" + names + ")");
+    }
+    lilv_uis_free(uis);
+    std::printf("editor:         %s\n", list(editors).c_str());
+    std::printf("ports:          %zu\n", host.Ports().size());
+    for (const Lv2Host::Port& p : host.Ports())
+        std::printf("  %2u  %-22s %-28s %s\n", p.index, p.symbol.c_str(), p.name.c_str(),
+                    PortText(p, host.ControlValue(p.index)).c_str());
+    std::printf("parameters:     %d\n", host.ParameterCount());
+    for (int i = 0; i < host.ParameterCount(); ++i)
+        std::printf("  %2d  %-24s %-10s (port %s)\n", i, host.ParameterName(i).c_str(),
+                    host.ParameterDisplay(i).c_str(), host.Ports()[size_t(host.ParameterPort(i))].symbol.c_str());
+    std::printf("programs:       %d\n", host.ProgramCount());
+    return 0;
+}
+
 int Info(int argc, char** argv)
 {
     Options o;
@@ -171,6 +238,8 @@ int Info(int argc, char** argv)
         return status;
     if (o.positional.size() != 1)
         return Usage("info takes one plug-in");
+    if (Lv2Host::IsBundlePath(o.positional[0]))
+        return InfoLv2(o.positional[0]);
     std::string error;
     PluginHost host;
     if (!host.Load(o.positional[0], error))
@@ -223,6 +292,22 @@ int Info(int argc, char** argv)
     return 0;
 }
 
+// A VST 2 plug-in, or the plug-in of an LV2 bundle; null after saying why
+// in `error`.
+std::unique_ptr<MidiPlugin> LoadPlugin(const std::string& path, float sampleRate, int blockSize, std::string& error)
+{
+    if (Lv2Host::IsBundlePath(path)) {
+        std::unique_ptr<Lv2Host> lv2(new Lv2Host);
+        if (!lv2->Load(path, sampleRate, blockSize, error))
+            return nullptr;
+        return lv2;
+    }
+    std::unique_ptr<PluginHost> vst(new PluginHost);
+    if (!vst->Load(path, error))
+        return nullptr;
+    return vst;
+}
+
 int Process(int argc, char** argv)
 {
     Options o;
@@ -248,15 +333,16 @@ int Process(int argc, char** argv)
         return Fail(inPath + ": the piece lasts more than " + std::to_string(kLongestPieceSeconds / 3600) +
                     " hours; nothing was processed");
 
-    PluginHost host;
-    if (!host.Load(pluginPath, error))
+    std::unique_ptr<MidiPlugin> plugin = LoadPlugin(pluginPath, static_cast<float>(o.rate),
+                                                    static_cast<int>(o.block), error);
+    if (!plugin)
         return Fail(error);
-    if (!ApplySettings(host, o.settings, error))
+    if (!ApplySettings(*plugin, o.settings, error))
         return Fail(error);
-    const std::string settings = DescribeParameters(host);
-    host.Start(static_cast<float>(o.rate), static_cast<int>(o.block));
-    const std::vector<TimedMessage> output = RunThrough(host, placed.messages, end);
-    host.Unload();
+    const std::string settings = DescribeParameters(*plugin);
+    plugin->Start(static_cast<float>(o.rate), static_cast<int>(o.block));
+    const std::vector<TimedMessage> output = RunThrough(*plugin, placed.messages, end);
+    plugin.reset();
 
     if (!WriteSmfFile(outPath, BuildOutputFile(input, output, tempo), error))
         return Fail(error);
@@ -279,6 +365,8 @@ int Save(int argc, char** argv)
         return status;
     if (o.positional.size() != 2)
         return Usage("save takes a plug-in and a preset file");
+    if (Lv2Host::IsBundlePath(o.positional[0]))
+        return Fail(o.positional[0] + ": save writes a VST 2 plug-in's chunk; give tessaro.so, not an LV2 bundle");
     bool known;
     const bool bank = PathWantsBank(o.positional[1], known);
     if (!known)
@@ -326,6 +414,8 @@ int Edit(int argc, char** argv)
         return Usage("edit takes one plug-in");
     if (o.after >= 0 && o.screenshot.empty())
         return Usage("--after goes with --screenshot");
+    if (o.noDisplayPass && Lv2Host::IsBundlePath(o.positional[0]))
+        return Usage("--no-display-pass is for VST 2 editors; an LV2 UI never gets the host's display");
     EditOptions edit;
     edit.pluginPath = o.positional[0];
     edit.playPath = o.play;

@@ -5,7 +5,7 @@
 namespace tessaro {
 namespace host {
 
-static_assert(kEventsPerBlock <= PluginHost::kMaxBlockEvents, "a fed block must fit the host's event block");
+static_assert(kEventsPerBlock <= MidiPlugin::kMaxBlockEvents, "a fed block must fit the host's event block");
 
 PlacedMessages PlaceMessages(const SmfFile& file, const TempoMap& tempo)
 {
@@ -32,12 +32,12 @@ int64_t EndOfMessages(const std::vector<TimedMessage>& messages)
     return messages.empty() ? 1 : messages.back().sample + 1;
 }
 
-void FeedBlock(PluginHost& host, const std::vector<TimedMessage>& in, FeedState& state, int64_t endSample)
+void FeedBlock(MidiPlugin& plugin, const std::vector<TimedMessage>& in, FeedState& state, int64_t endSample)
 {
-    VstMidiEvent events[kEventsPerBlock];
+    MidiPlugin::BlockEvent events[kEventsPerBlock];
     const int64_t pos = state.pos;
     const size_t next = state.next;
-    int64_t blockEnd = pos + host.BlockSize();
+    int64_t blockEnd = pos + plugin.BlockSize();
     if (blockEnd > endSample)
         blockEnd = std::max(endSample, pos + 1);
     size_t last = next;
@@ -58,36 +58,30 @@ void FeedBlock(PluginHost& host, const std::vector<TimedMessage>& in, FeedState&
     }
     int count = 0;
     for (size_t i = next; i < last; ++i) {
-        VstMidiEvent& e = events[count++];
-        e = VstMidiEvent{};
-        e.type = kVstMidiType;
-        e.byteSize = sizeof(VstMidiEvent) - 8;
-        e.deltaFrames = static_cast<VstInt32>(std::max<int64_t>(in[i].sample - pos, 0));
-        e.midiData[0] = static_cast<char>(in[i].status);
-        e.midiData[1] = static_cast<char>(in[i].data1);
-        e.midiData[2] = static_cast<char>(in[i].data2);
+        events[count++] = {static_cast<int32_t>(std::max<int64_t>(in[i].sample - pos, 0)),
+                           {in[i].status, in[i].data1, in[i].data2}};
     }
-    host.ProcessBlock(events, count, static_cast<int>(blockEnd - pos));
+    plugin.ProcessBlock(events, count, static_cast<int>(blockEnd - pos));
     state.next = last;
     state.pos = blockEnd;
 }
 
-std::vector<TimedMessage> RunThrough(PluginHost& host, const std::vector<TimedMessage>& in, int64_t endSample)
+std::vector<TimedMessage> RunThrough(MidiPlugin& plugin, const std::vector<TimedMessage>& in, int64_t endSample)
 {
-    const int64_t origin = host.Position();
-    const size_t firstOutput = host.Output().size();
+    const int64_t origin = plugin.Position();
+    const size_t firstOutput = plugin.Output().size();
     FeedState state;
     while (state.pos < endSample || state.next < in.size())
-        FeedBlock(host, in, state, endSample);
+        FeedBlock(plugin, in, state, endSample);
 
     std::vector<TimedMessage> out;
-    const auto& collected = host.Output();
+    const auto& collected = plugin.Output();
     for (size_t i = firstOutput; i < collected.size(); ++i) {
         TimedMessage m;
         m.sample = collected[i].sample - origin;
-        m.status = static_cast<uint8_t>(collected[i].event.midiData[0]);
-        m.data1 = static_cast<uint8_t>(collected[i].event.midiData[1]) & 0x7F;
-        m.data2 = static_cast<uint8_t>(collected[i].event.midiData[2]) & 0x7F;
+        m.status = collected[i].bytes[0];
+        m.data1 = collected[i].bytes[1] & 0x7F;
+        m.data2 = collected[i].bytes[2] & 0x7F;
         if (m.status < 0x80 || m.status >= 0xF0)
             continue;  // not a channel message; nothing a file track can hold as such
         out.push_back(m);

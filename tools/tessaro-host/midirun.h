@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "tools/tessaro-host/analysis.h"
-#include "tools/tessaro-host/pluginhost.h"
+#include "tools/tessaro-host/midiplugin.h"
 #include "tools/tessaro-host/smf.h"
 
 namespace tessaro {
@@ -40,11 +40,11 @@ struct FeedState {
 // Sends one block: at most the host's block size, ending early where the
 // messages would not fit (see kEventsPerBlock), and never past endSample
 // unless messages remain.
-void FeedBlock(PluginHost& host, const std::vector<TimedMessage>& in, FeedState& state, int64_t endSample);
+void FeedBlock(MidiPlugin& plugin, const std::vector<TimedMessage>& in, FeedState& state, int64_t endSample);
 
 // Feeds the messages to a started plug-in from its current position (taken
 // as sample 0) up to endSample and returns what it sent back, in time order.
-std::vector<TimedMessage> RunThrough(PluginHost& host, const std::vector<TimedMessage>& in, int64_t endSample);
+std::vector<TimedMessage> RunThrough(MidiPlugin& plugin, const std::vector<TimedMessage>& in, int64_t endSample);
 
 // The output file: the input's meta events (tempo, time signature, names;
 // end-of-track, channel prefix and port are per-track and left out) and the

@@ -116,6 +116,75 @@ std::string PluginHost::Text(VstInt32 opcode, VstInt32 index, VstIntPtr value) c
     return buffer;
 }
 
+int PluginHost::ParameterCount() const
+{
+    return effect_ ? effect_->numParams : 0;
+}
+
+int PluginHost::ProgramCount() const
+{
+    return effect_ ? effect_->numPrograms : 0;
+}
+
+bool PluginHost::CanLoad(const PresetFile& preset, const std::string& path, std::string& error) const
+{
+    if (preset.fxID != effect_->uniqueID) {
+        error = path + ": a preset of the plug-in " + FourCCText(preset.fxID) + ", not of " +
+                FourCCText(effect_->uniqueID);
+        return false;
+    }
+    if (!(effect_->flags & effFlagsProgramChunks)) {
+        error = path + ": the plug-in does not take its presets as chunks";
+        return false;
+    }
+    return true;
+}
+
+void PluginHost::SetParameter(int index, float value)
+{
+    effect_->setParameter(effect_, index, value);
+}
+
+void PluginHost::SetProgram(int program)
+{
+    Dispatch(effSetProgram, 0, program);
+}
+
+bool PluginHost::LoadPreset(const PresetFile& preset, const std::string& path, std::string& error)
+{
+    const bool program = preset.kind == PresetFile::Kind::Program;
+    // effSetChunk takes a mutable pointer; the preset stays untouched.
+    std::vector<uint8_t> chunk = preset.chunk;
+    if (program)
+        Dispatch(effBeginSetProgram);
+    const VstIntPtr loaded =
+        Dispatch(effSetChunk, program ? 1 : 0, static_cast<VstIntPtr>(chunk.size()), chunk.data());
+    if (program)
+        Dispatch(effEndSetProgram);
+    if (!loaded) {
+        error = path + ": the plug-in refused the " + (program ? "program" : "bank") + " (" +
+                std::to_string(chunk.size()) + "-byte chunk)";
+        return false;
+    }
+    if (!program && preset.currentProgram >= 0 && preset.currentProgram < effect_->numPrograms)
+        Dispatch(effSetProgram, 0, preset.currentProgram);
+    return true;
+}
+
+std::string PluginHost::ParameterName(int index) const
+{
+    return Text(effGetParamName, index);
+}
+
+std::string PluginHost::ParameterDisplay(int index) const
+{
+    std::string display = Text(effGetParamDisplay, index);
+    const std::string label = Text(effGetParamLabel, index);
+    if (!label.empty())
+        display += " " + label;
+    return display;
+}
+
 void PluginHost::Start(float sampleRate, int blockSize)
 {
     if (!effect_)
@@ -150,13 +219,19 @@ void PluginHost::Stop()
     }
 }
 
-bool PluginHost::ProcessBlock(const VstMidiEvent* events, int count, int frames)
+bool PluginHost::ProcessBlock(const BlockEvent* events, int count, int frames)
 {
     if (!effect_ || !running_ || count < 0 || count > kMaxBlockEvents || frames < 0 || frames > blockSize_)
         return false;
     for (int i = 0; i < count; ++i) {
-        blockEvents_[i] = events[i];
-        block_.events[i] = reinterpret_cast<VstEvent*>(&blockEvents_[i]);
+        VstMidiEvent& e = blockEvents_[i];
+        e = VstMidiEvent{};
+        e.type = kVstMidiType;
+        e.byteSize = sizeof(VstMidiEvent) - 8;
+        e.deltaFrames = events[i].frame;
+        for (int b = 0; b < 3; ++b)
+            e.midiData[b] = static_cast<char>(events[i].bytes[b]);
+        block_.events[i] = reinterpret_cast<VstEvent*>(&e);
     }
     block_.numEvents = count;
     block_.reserved = 0;
@@ -173,17 +248,9 @@ bool PluginHost::ProcessBlock(const VstMidiEvent* events, int count, int frames)
     return true;
 }
 
-std::vector<PluginHost::Automation> PluginHost::TakeAutomation()
-{
-    std::lock_guard<std::mutex> guard(lock_);
-    std::vector<Automation> taken;
-    taken.swap(automation_);
-    return taken;
-}
-
 void PluginHost::SetSizeWindowHandler(std::function<bool(int, int)> handler)
 {
-    std::lock_guard<std::mutex> guard(lock_);
+    std::lock_guard<std::mutex> guard(sizeLock_);
     sizeWindow_ = std::move(handler);
 }
 
@@ -195,14 +262,13 @@ void PluginHost::CollectEvents(const VstEvents* events)
         const VstEvent* e = events->events[i];
         if (!e)
             continue;
-        ++outputCount_;
-        if (!keepOutput_ || e->type != kVstMidiType)
-            continue;
-        // The plug-in reuses its buffer: copy the event now.
-        OutputEvent out;
-        std::memcpy(&out.event, e, sizeof(VstMidiEvent));
-        out.sample = blockStart_ + out.event.deltaFrames;
-        output_.push_back(out);
+        // The plug-in reuses its buffer: Collect copies the bytes now.
+        if (e->type == kVstMidiType) {
+            const VstMidiEvent* midi = reinterpret_cast<const VstMidiEvent*>(e);
+            Collect(blockStart_, midi->deltaFrames, reinterpret_cast<const uint8_t*>(midi->midiData), 3);
+        } else {
+            Collect(blockStart_, e->deltaFrames, nullptr, 0);
+        }
     }
 }
 
@@ -220,17 +286,13 @@ VstIntPtr PluginHost::Callback(AEffect* effect, VstInt32 opcode, VstInt32 index,
 VstIntPtr PluginHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
 {
     switch (opcode) {
-    case audioMasterAutomate: {
-        std::lock_guard<std::mutex> guard(lock_);
-        automation_.push_back({Automation::Change, index, opt});
+    case audioMasterAutomate:
+        Report({Automation::Change, index, opt});
         return 0;
-    }
     case audioMasterBeginEdit:
-    case audioMasterEndEdit: {
-        std::lock_guard<std::mutex> guard(lock_);
-        automation_.push_back({opcode == audioMasterBeginEdit ? Automation::BeginEdit : Automation::EndEdit, index, 0});
+    case audioMasterEndEdit:
+        Report({opcode == audioMasterBeginEdit ? Automation::BeginEdit : Automation::EndEdit, index, 0.0f});
         return 1;
-    }
     case audioMasterWantMidi:
         wantsMidi_ = true;
         return 1;
@@ -240,7 +302,7 @@ VstIntPtr PluginHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
     case audioMasterSizeWindow: {
         std::function<bool(int, int)> handler;
         {
-            std::lock_guard<std::mutex> guard(lock_);
+            std::lock_guard<std::mutex> guard(sizeLock_);
             handler = sizeWindow_;
         }
         return handler && handler(index, static_cast<int>(value)) ? 1 : 0;

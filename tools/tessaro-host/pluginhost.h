@@ -13,7 +13,6 @@
 // through a handler.
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -22,35 +21,19 @@
 #include <vector>
 
 #include "plugin/vst/aeffectx.h"
+#include "tools/tessaro-host/midiplugin.h"
 
 namespace tessaro {
 namespace host {
 
-class PluginHost {
+class PluginHost : public MidiPlugin {
 public:
-    static constexpr int kMaxBlockEvents = 256;
     static constexpr VstIntPtr kHostVersion = 2400;
     static constexpr const char* kVendor = "Tessaro";
     static constexpr const char* kProduct = "tessaro-host";
 
-    struct OutputEvent {
-        int64_t sample;       // block start plus the event's deltaFrames
-        VstMidiEvent event;
-    };
-    // What the plug-in reported about a parameter, in order: a change
-    // (audioMasterAutomate), or the user taking hold of its control and
-    // letting go (audioMasterBeginEdit, audioMasterEndEdit).
-    struct Automation {
-        enum Kind { Change, BeginEdit, EndEdit };
-        Kind kind;
-        VstInt32 index;
-        float value;  // of a change
-    };
-
     PluginHost();
-    ~PluginHost();
-    PluginHost(const PluginHost&) = delete;
-    PluginHost& operator=(const PluginHost&) = delete;
+    ~PluginHost() override;
 
     // Loads and opens the plug-in; on failure says why in one line and
     // leaves nothing loaded.
@@ -65,29 +48,28 @@ public:
     // parameter limit).
     std::string Text(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0) const;
 
+    // Settings through the effect: parameters and programs as they are,
+    // presets as chunks of plug-ins that keep them so.
+    int ParameterCount() const override;
+    int ProgramCount() const override;
+    bool CanLoad(const PresetFile& preset, const std::string& path, std::string& error) const override;
+    void SetParameter(int index, float value) override;
+    void SetProgram(int program) override;
+    bool LoadPreset(const PresetFile& preset, const std::string& path, std::string& error) override;
+    std::string ParameterName(int index) const override;
+    std::string ParameterDisplay(int index) const override;
+
     // Sets up buffers of blockSize frames and resumes the plug-in.
-    void Start(float sampleRate, int blockSize);
-    void Stop();
-    bool Running() const { return running_; }
+    void Start(float sampleRate, int blockSize) override;
+    void Stop() override;
 
-    // One audio block of 0 to blockSize frames starting at Position();
-    // events carry deltaFrames within the block. At most kMaxBlockEvents.
-    bool ProcessBlock(const VstMidiEvent* events, int count, int frames);
-    int64_t Position() const { return position_; }
+    // effProcessEvents with the events as VstMidiEvents (deltaFrames the
+    // frame), then processReplacing.
+    bool ProcessBlock(const BlockEvent* events, int count, int frames) override;
 
-    // Output events are kept (for files) or only counted (for live play,
-    // where the audio thread must not allocate).
-    void KeepOutput(bool keep) { keepOutput_ = keep; }
-    const std::vector<OutputEvent>& Output() const { return output_; }
-    long OutputCount() const { return outputCount_.load(); }
-
-    std::vector<Automation> TakeAutomation();
     bool WantsMidi() const { return wantsMidi_; }
     // Answers audioMasterSizeWindow; without a handler the host has no window.
     void SetSizeWindowHandler(std::function<bool(int width, int height)> handler);
-
-    float SampleRate() const { return sampleRate_; }
-    int BlockSize() const { return blockSize_; }
 
 private:
     static VstIntPtr Callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
@@ -107,10 +89,6 @@ private:
     void* library_ = nullptr;
     AEffect* effect_ = nullptr;
     std::string directory_;
-    bool running_ = false;
-    float sampleRate_ = 44100.0f;
-    int blockSize_ = 512;
-    int64_t position_ = 0;
     int64_t blockStart_ = 0;
 
     std::vector<std::vector<float>> inputs_, outputs_;
@@ -118,13 +96,9 @@ private:
     EventBlock block_{};
     VstMidiEvent blockEvents_[kMaxBlockEvents]{};
 
-    bool keepOutput_ = true;
-    std::vector<OutputEvent> output_;
-    std::atomic<long> outputCount_{0};
     bool wantsMidi_ = false;
 
-    std::mutex lock_;  // guards automation_ and sizeWindow_ (GUI and idle threads)
-    std::vector<Automation> automation_;
+    std::mutex sizeLock_;  // guards sizeWindow_ (GUI and idle threads)
     std::function<bool(int, int)> sizeWindow_;
 };
 

@@ -28,6 +28,12 @@ bool ParseNumber(const std::string& text, double& out)
     return errno == 0 && *end == 0;
 }
 
+// "parameters 0 to 4", or "no parameters".
+std::string Range(const char* what, int count)
+{
+    return count > 0 ? std::string(what) + " 0 to " + std::to_string(count - 1) : std::string("no ") + what;
+}
+
 }  // namespace
 
 bool ParseParameterSetting(const std::string& text, Setting& setting, std::string& error)
@@ -81,80 +87,54 @@ bool ParseLoadSetting(const std::string& path, Setting& setting, std::string& er
     return ReadPresetFile(path, setting.preset, error);
 }
 
-bool ApplySettings(PluginHost& host, const std::vector<Setting>& settings, std::string& error)
+bool ApplySettings(MidiPlugin& plugin, const std::vector<Setting>& settings, std::string& error)
 {
-    const AEffect* e = host.Effect();
     for (const Setting& s : settings) {
         switch (s.kind) {
         case Setting::Kind::Program:
-            if (s.index >= e->numPrograms) {
-                error = "--program " + std::to_string(s.index) + ": the plug-in has programs 0 to " +
-                        std::to_string(e->numPrograms - 1);
+            if (s.index >= plugin.ProgramCount()) {
+                error = "--program " + std::to_string(s.index) + ": the plug-in has " +
+                        Range("programs", plugin.ProgramCount());
                 return false;
             }
             break;
         case Setting::Kind::Parameter:
-            if (s.index >= e->numParams) {
-                error = "--set " + std::to_string(s.index) + "=...: the plug-in has parameters 0 to " +
-                        std::to_string(e->numParams - 1);
+            if (s.index >= plugin.ParameterCount()) {
+                error = "--set " + std::to_string(s.index) + "=...: the plug-in has " +
+                        Range("parameters", plugin.ParameterCount());
                 return false;
             }
             break;
         case Setting::Kind::Load:
-            if (s.preset.fxID != e->uniqueID) {
-                error = s.path + ": a preset of the plug-in " + FourCCText(s.preset.fxID) + ", not of " +
-                        FourCCText(e->uniqueID);
+            if (!plugin.CanLoad(s.preset, s.path, error))
                 return false;
-            }
-            if (!(e->flags & effFlagsProgramChunks)) {
-                error = s.path + ": the plug-in does not take its presets as chunks";
-                return false;
-            }
             break;
         }
     }
     for (const Setting& s : settings) {
         switch (s.kind) {
         case Setting::Kind::Program:
-            host.Dispatch(effSetProgram, 0, s.index);
+            plugin.SetProgram(s.index);
             break;
         case Setting::Kind::Parameter:
-            host.Effect()->setParameter(host.Effect(), s.index, s.value);
+            plugin.SetParameter(s.index, s.value);
             break;
-        case Setting::Kind::Load: {
-            const bool program = s.preset.kind == PresetFile::Kind::Program;
-            // effSetChunk takes a mutable pointer; the preset stays untouched.
-            std::vector<uint8_t> chunk = s.preset.chunk;
-            if (program)
-                host.Dispatch(effBeginSetProgram);
-            const VstIntPtr loaded = host.Dispatch(effSetChunk, program ? 1 : 0,
-                                                   static_cast<VstIntPtr>(chunk.size()), chunk.data());
-            if (program)
-                host.Dispatch(effEndSetProgram);
-            if (!loaded) {
-                error = s.path + ": the plug-in refused the " + (program ? "program" : "bank") + " (" +
-                        std::to_string(chunk.size()) + "-byte chunk)";
+        case Setting::Kind::Load:
+            if (!plugin.LoadPreset(s.preset, s.path, error))
                 return false;
-            }
-            if (!program && s.preset.currentProgram >= 0 && s.preset.currentProgram < e->numPrograms)
-                host.Dispatch(effSetProgram, 0, s.preset.currentProgram);
             break;
-        }
         }
     }
     return true;
 }
 
-std::string DescribeParameters(const PluginHost& host)
+std::string DescribeParameters(const MidiPlugin& plugin)
 {
     std::string text;
-    for (VstInt32 i = 0; i < host.Effect()->numParams; ++i) {
+    for (int i = 0; i < plugin.ParameterCount(); ++i) {
         if (i)
             text += ", ";
-        text += host.Text(effGetParamName, i) + " = " + host.Text(effGetParamDisplay, i);
-        const std::string label = host.Text(effGetParamLabel, i);
-        if (!label.empty())
-            text += " " + label;
+        text += plugin.ParameterName(i) + " = " + plugin.ParameterDisplay(i);
     }
     return text;
 }

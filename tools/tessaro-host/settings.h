@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/tessaro-host/pluginhost.h"
+#include "tools/tessaro-host/midiplugin.h"
 #include "tools/tessaro-host/presetfile.h"
 
 namespace tessaro {
@@ -30,10 +30,10 @@ bool ParseProgramSetting(const std::string& text, Setting& setting, std::string&
 bool ParseLoadSetting(const std::string& path, Setting& setting, std::string& error);
 
 // Checks every setting against the loaded plug-in, then applies them all.
-bool ApplySettings(PluginHost& host, const std::vector<Setting>& settings, std::string& error);
+bool ApplySettings(MidiPlugin& plugin, const std::vector<Setting>& settings, std::string& error);
 
 // "OP: Polyphony = 4, OP: Kill = On, ..." for every parameter.
-std::string DescribeParameters(const PluginHost& host);
+std::string DescribeParameters(const MidiPlugin& plugin);
 
 }  // namespace host
 }  // namespace tessaro
