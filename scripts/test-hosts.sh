@@ -74,7 +74,8 @@ SCANNER=/usr/lib/ardour7/ardour-vst-scanner
 # both. Reloaded by ardour7-lua, Tessaro must come back in program 5 with
 # Kill and polyphony 7 (the program port says 0: the restored state wins),
 # and the probe must see at most 7 notes. Midi Through is under Touch
-# automation, and a click on it (a touch gesture) must leave Ardour running.
+# automation: a click on it with the transport rolling (a touch gesture)
+# must leave Ardour running and be recorded in its automation lane.
 LV2_BUNDLE=${TESSARO_HOSTS_LV2:-$ROOT/build/x86_64/tessaro.lv2}
 LV2_URI=http://tessaro-midi.eu/plugins/tessaro
 LV2_SESSION=tsrlv2
@@ -260,14 +261,19 @@ LUA
     y=$(echo "$poly" | sed -E 's/.* \+([0-9]+)\+([0-9]+)$/\2/')
     xdotool mousemove $((x + 25)) $((y + 15)) click 4 click 4 click 4
     sleep 2
-    echo "test-hosts: LV2: clicking Midi Through, under Touch automation"
+    echo "test-hosts: LV2: clicking Midi Through, under Touch automation, with the transport rolling"
     local through
     through=$(xwininfo -tree -id "$plugwin" | grep ' 16x16+230+130 ' | head -1)
     x=$(echo "$through" | sed -E 's/.* \+([0-9]+)\+([0-9]+)$/\1/')
     y=$(echo "$through" | sed -E 's/.* \+([0-9]+)\+([0-9]+)$/\2/')
+    xdotool windowfocus "$main" key space
+    sleep 1.5
     xdotool mousemove $((x + 8)) $((y + 8)) click 1
-    sleep 2
+    sleep 1.5
     kill -0 "$ARDOUR_PID" 2>/dev/null || fail "LV2: Ardour crashed at a touch gesture on a port under Touch automation"
+    # Stopping the transport writes the touch pass into midi_through's lane.
+    xdotool windowfocus "$main" key space
+    sleep 2
     shot lv2-editor-after
     xdotool windowfocus "$main" key ctrl+s
     sleep 4
@@ -278,7 +284,11 @@ LUA
     echo "test-hosts: LV2: the host holds kill $kill_port, polyphony $poly_port"
     [ "$kill_port" = 'value="1"' ] || fail "LV2: the host did not hear the kill button"
     [ "$poly_port" = 'value="7"' ] || fail "LV2: the host did not hear the polyphony dial (4 plus three steps)"
-    grep -q '<Port symbol="midi_through" value="1"' "$file" || fail "LV2: the host did not hear Midi Through"
+    # The click is a touch: Ardour records On while it lasts, then the lane
+    # goes back to Off (what Touch automation does at the release).
+    sed -n '/<AutomationList automation-id="parameter-6"/,/<\/AutomationList>/p' "$file" | grep -q '^[ab][0-9]* 1$' ||
+        fail "LV2: Ardour recorded no touch automation for Midi Through"
+    echo "test-hosts: LV2: Ardour recorded the touch on Midi Through as automation"
     grep -rq "$LV2_URI#bank" "$WORK/$LV2_SESSION/plugins" || fail "LV2: the session holds no Tessaro bank"
 
     xdotool windowfocus "$main" key ctrl+q 2>/dev/null
