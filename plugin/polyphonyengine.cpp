@@ -424,6 +424,13 @@ int32_t PolyphonyEngine::getChunk(void** data, bool isPreset)
     return VSTPluginProgramBank::kBankSize;
 }
 
+void PolyphonyEngine::CopyBank(VSTPluginProgram (&records)[kPrograms], int32_t& program)
+{
+    EngineGuard guard(*this);
+    std::memcpy(records, bank.programs, sizeof records);
+    program = curProgram;
+}
+
 ChunkLoad PolyphonyEngine::setChunk(const void* data, int32_t byteSize, bool isPreset)
 {
     if (!data || byteSize < 0)

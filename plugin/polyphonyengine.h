@@ -159,6 +159,10 @@ public:
     // A pointer into the live records (one program, or the whole bank),
     // valid until the next setChunk; returns the size in bytes.
     int32_t getChunk(void** data, bool isPreset);
+    // A copy of the whole bank and the number of the current program, taken
+    // together under the lock, so that no change on another thread (a remote
+    // controller, a program change) tears them apart.
+    void CopyBank(VSTPluginProgram (&records)[kPrograms], int32_t& program);
     // Loads a program chunk into the current program, or the bank.
     ChunkLoad setChunk(const void* data, int32_t byteSize, bool isPreset);
 

@@ -213,12 +213,8 @@ LV2_State_Status LV2Plugin::Save(LV2_State_Store_Function store, LV2_State_Handl
     // A copy, so that the host's store (which may take its time) reads no
     // live records.
     VSTPluginProgram bank[VSTPluginProgramBank::kPrograms];
-    void* records = nullptr;
-    const int32_t size = engine.getChunk(&records, false);
-    if (size != static_cast<int32_t>(sizeof bank) || !records)
-        return LV2_STATE_ERR_UNKNOWN;
-    std::memcpy(bank, records, sizeof bank);
-    const int32_t program = engine.getProgram();
+    int32_t program = 0;
+    engine.CopyBank(bank, program);
 
     LV2_State_Status status = store(handle, urids.bankKey, bank, sizeof bank, urids.chunk, kStateFlags);
     if (status == LV2_STATE_SUCCESS)
