@@ -1,11 +1,8 @@
 #include "plugin/library.h"
 
-#include "kova/gui/connection.h"
-#include "kova/gui/context/staticdata.h"
-#include "kova/gui/eventproctrampoline.h"
 #include "kova/gui/info.h"
+#include "kova/gui/processresources.h"
 #include "kova/system/systemdata.h"
-#include "kova/threading/shutdown.h"
 #include "plugin/identity.h"
 #include "plugin/plugineditor.h"
 #include "plugin/vstplugin.h"
@@ -14,30 +11,12 @@
 
 void TessaroLibraryLoad()
 {
-    kova::gui::OpenOwnDisplay();
-    sd = new kova::system::SSystemData();
-    sd->getOSInfos();
-    sd->getCPUInfos();
-    sd->getDisplayInfos();
-    statdata = new SStaticData();
-    statdata->AddColours();
+    kova::gui::LoadProcessResources();
 }
 
 void TessaroLibraryUnload()
 {
-    // No toolkit thread may run plug-in code once the object is unmapped.
-    kova::threading::ShutdownThreads();
-    kova::gui::CloseInfo();
-    if (statdata) {
-        statdata->DestroyLists();
-        delete statdata;
-        statdata = nullptr;
-    }
-    delete sd;
-    sd = nullptr;
-    kova::gui::CloseOwnDisplay();
-    // Every window is gone by now; nothing can call through the trampoline.
-    kova::gui::ReleaseEventProcTrampoline();
+    kova::gui::UnloadProcessResources();
 }
 
 void TessaroFailureMessage(int status, const char* hostName, char* out, int size)

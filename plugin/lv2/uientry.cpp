@@ -1,5 +1,6 @@
 // The UI binary's one exported entry: the UI descriptor, whose functions
 // forward to the editor, and the load and unload of the binary.
+#include <X11/Xlib.h>
 #include <lv2/instance-access/instance-access.h>
 #include <lv2/ui/ui.h>
 
@@ -8,11 +9,11 @@
 #include <new>
 
 #include "kova/gui/connection.h"
+#include "kova/gui/processresources.h"
 #include "plugin/lv2/lv2editor.h"
 #include "plugin/lv2/lv2log.h"
 #include "plugin/lv2/lv2plugin.h"
 #include "plugin/lv2/lv2ports.h"
-#include "plugin/lv2/uilibrary.h"
 
 using namespace tessaro::lv2;
 
@@ -84,10 +85,15 @@ const void* ExtensionData(const char* uri)
 // The editor reads the engine directly and has no use for port events.
 const LV2UI_Descriptor kDescriptor = {kUIURI, Instantiate, Cleanup, nullptr, ExtensionData};
 
-// Load and unload of the binary.
+// Load and unload of the binary. The editor's timers draw from threads of
+// their own, so Xlib is made thread-safe before the connection opens.
 struct LibraryLifetime {
-    LibraryLifetime() { UILibraryLoad(); }
-    ~LibraryLifetime() { UILibraryUnload(); }
+    LibraryLifetime()
+    {
+        XInitThreads();
+        kova::gui::LoadProcessResources();
+    }
+    ~LibraryLifetime() { kova::gui::UnloadProcessResources(); }
 } lifetime;
 
 }  // namespace

@@ -3,35 +3,7 @@
 // operator new watches (the binary's allocations resolve to this one).
 #include "lv2_rig.h"
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
-namespace {
-
-std::atomic<bool> armed{false};
-std::atomic<long> allocations{0};
-
-}  // namespace
-
-[[gnu::noinline]] void* operator new(std::size_t size)
-{
-    if (armed.load(std::memory_order_relaxed))
-        allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-
-[[gnu::noinline]] void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-
-[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
+#include "counting_allocator.h"
 
 using namespace lv2_test;
 
@@ -45,16 +17,15 @@ TEST(RealTime, RunAllocatesNothing)
 
     // The plug-in's own allocations are seen by the counter.
     const LV2_Feature* features[] = {&plugin.map.feature, nullptr};
-    allocations = 0;
-    armed = true;
-    LV2_Handle other = plugin.descriptor->instantiate(plugin.descriptor, 48000.0, TESSARO_LV2_BUNDLE, features);
-    armed = false;
+    LV2_Handle other = nullptr;
+    ASSERT_GT(counting_allocator::AllocationsDuring([&] {
+        other = plugin.descriptor->instantiate(plugin.descriptor, 48000.0, TESSARO_LV2_BUNDLE, features);
+    }), 0);
     ASSERT_NE(other, nullptr);
     plugin.descriptor->cleanup(other);
-    ASSERT_GT(allocations.load(), 0);
 
     long sent = 0;
-    allocations = 0;
+    long allocations = 0;
     for (int block = 0; block < 4; ++block) {
         plugin.controls[kPortKill] = float(block % 2);
         plugin.controls[kPortPolyphony] = float(3 + block);
@@ -64,11 +35,9 @@ TEST(RealTime, RunAllocatesNothing)
         plugin.Queue(60, Bytes(0xE0, 0, 64));
         plugin.Queue(61, {0xC0, uint8_t(block)});
         plugin.Queue(62, {0xF8});
-        armed = true;
-        plugin.RunOnly();
-        armed = false;
+        allocations += counting_allocator::AllocationsDuring([&] { plugin.RunOnly(); });
         sent += long(plugin.Output().size());
     }
-    EXPECT_EQ(allocations.load(), 0);
+    EXPECT_EQ(allocations, 0);
     EXPECT_GT(sent, 100);
 }

@@ -3,19 +3,12 @@
 // operator new watches.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
+#include "counting_allocator.h"
 #include "plugin/polyphonyengine.h"
 
 namespace {
 
 using kova::midi::midievent;
-
-// Counts only while armed, so the rest of the test program is unaffected.
-std::atomic<bool> armed{false};
-std::atomic<long> allocations{0};
 
 int eventsSent = 0;
 midievent* lent[PolyphonyEngine::kOutQueueSize];
@@ -49,36 +42,13 @@ void RunBlock(PolyphonyEngine& engine, const Block& block)
 
 }  // namespace
 
-// Out of line, so the compiler sees them as the allocation functions they are.
-[[gnu::noinline]] void* operator new(std::size_t size)
-{
-    if (armed.load(std::memory_order_relaxed))
-        allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-
-[[gnu::noinline]] void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-
-[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
-
 namespace {
 
 TEST(AudioPath, TheAllocationCounterSeesAnAllocation)
 {
-    allocations = 0;
-    armed = true;
-    int* volatile probe = new int(3); // volatile: the allocation cannot be optimised away
-    armed = false;
+    int* volatile probe = nullptr;  // volatile: the allocation cannot be optimised away
+    EXPECT_EQ(counting_allocator::AllocationsDuring([&] { probe = new int(3); }), 1);
     delete probe;
-    EXPECT_EQ(allocations.load(), 1);
 }
 
 TEST(AudioPath, ProcessingEveryKindOfEventAllocatesNothing)
@@ -110,16 +80,14 @@ TEST(AudioPath, ProcessingEveryKindOfEventAllocatesNothing)
         second.Add(0x90 | (i % 16), i % 128, 1 + i % 127);
 
     eventsSent = 0;
-    allocations = 0;
-    armed = true;
-    RunBlock(*engine, first);
-    engine->learnPolyCC = true;
-    engine->learnMode = true;
-    RunBlock(*engine, second);
-    RunBlock(*engine, first);
-    armed = false;
-
-    EXPECT_EQ(allocations.load(), 0);
+    const long allocations = counting_allocator::AllocationsDuring([&] {
+        RunBlock(*engine, first);
+        engine->learnPolyCC = true;
+        engine->learnMode = true;
+        RunBlock(*engine, second);
+        RunBlock(*engine, first);
+    });
+    EXPECT_EQ(allocations, 0);
     EXPECT_GT(eventsSent, 100);
     EXPECT_EQ(engine->getProgram(), 7);
     EXPECT_EQ(engine->getParameter(kParamPolyCC), 13 / 128.0f);

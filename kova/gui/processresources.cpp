@@ -1,6 +1,4 @@
-#include "plugin/lv2/uilibrary.h"
-
-#include <X11/Xlib.h>
+#include "kova/gui/processresources.h"
 
 #include "kova/gui/connection.h"
 #include "kova/gui/context/staticdata.h"
@@ -9,14 +7,11 @@
 #include "kova/system/systemdata.h"
 #include "kova/threading/shutdown.h"
 
-namespace tessaro::lv2 {
+namespace kova::gui {
 
-void UILibraryLoad()
+void LoadProcessResources()
 {
-    // The editor's timers draw from threads of their own: Xlib must be
-    // thread-safe before the connection opens.
-    XInitThreads();
-    kova::gui::OpenOwnDisplay();
+    OpenOwnDisplay();
     sd = new kova::system::SSystemData();
     sd->getOSInfos();
     sd->getCPUInfos();
@@ -25,11 +20,10 @@ void UILibraryLoad()
     statdata->AddColours();
 }
 
-void UILibraryUnload()
+void UnloadProcessResources()
 {
-    // No toolkit thread may run this binary's code once it is unmapped.
     kova::threading::ShutdownThreads();
-    kova::gui::CloseInfo();
+    CloseInfo();
     if (statdata) {
         statdata->DestroyLists();
         delete statdata;
@@ -37,8 +31,9 @@ void UILibraryUnload()
     }
     delete sd;
     sd = nullptr;
-    kova::gui::CloseOwnDisplay();
-    kova::gui::ReleaseEventProcTrampoline();
+    CloseOwnDisplay();
+    // Every window is gone by now; nothing can call through the trampoline.
+    ReleaseEventProcTrampoline();
 }
 
-}  // namespace tessaro::lv2
+}  // namespace kova::gui
