@@ -193,7 +193,7 @@ void SPluginEditor::close()
         kova::gui::SDispatchGuard guard;
         if (panel) {
             // A drag cut short by the closing leaves no parameter held.
-            panel->EndGesture();
+            panel->LetGoOfDials();
             panel->Reparent((int)holderWindow);
         }
         globals->cursor = nullptr;

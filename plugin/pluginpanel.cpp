@@ -436,6 +436,14 @@ void SPluginPanel::EndGesture()
         plugin->EndGesture(index);
 }
 
+void SPluginPanel::LetGoOfDials()
+{
+    EndGesture();
+    for (Dial* dial : {polyDial, polyCCDial, killCCDial, panicCCDial})
+        if (dial)
+            dial->LetGo();
+}
+
 void SPluginPanel::MidiLearn(bool start, bool resetButtons)
 {
     std::lock_guard<std::mutex> lock(learnMutex);

@@ -87,9 +87,10 @@ public:
     // Starts (start) or ends the learn blinking; ending with resetButtons
     // also puts the three learn buttons back to off and cyan.
     void MidiLearn(bool start, bool resetButtons);
-    // Ends the gesture of the dial the user holds, if any (the editor
-    // closes under it). Dispatcher thread, or under the dispatch guard.
-    void EndGesture();
+    // The editor closes under the user's hand: ends the gesture, and the
+    // dials forget it, since its release never comes. Dispatcher thread,
+    // or under the dispatch guard.
+    void LetGoOfDials();
 
     // The plug-in the controls act on. Call once, before LoadControls.
     void SetPlugin(SIPluginAccess* access) { plugin = access; }
@@ -118,6 +119,8 @@ public:
     kova::threading::STimer* LearnTimer() const { return learnTimer; }
 
 private:
+    // Ends the gesture of the dial the user holds, if any.
+    void EndGesture();
     Button* MakeButton(const char* name, int x, int y, int w, int h, int flags, const char* caption, int type,
                        int onColour, int parentColour, const char* tip);
     Dial* MakeDial(const char* name, int x, int y, int w, int h, int value, int max, const char* tip);

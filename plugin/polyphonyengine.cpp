@@ -79,12 +79,14 @@ void PolyphonyEngine::DrainInput()
             out.commit();
             activeCount = count;
             ageCounter = age;
+            ownEventsAt = event.deltaFrames;
             if (kind == 0xB0)
                 HandleControlChange(event);
             else if (kind == 0xC0)
                 HandleProgramChange(event);
             else if (Current().midiThrough)
                 Forward(event);
+            ownEventsAt = 0;
             out.reload();
             count = activeCount;
             age = ageCounter;
@@ -191,13 +193,13 @@ void PolyphonyEngine::suspend()
 
 void PolyphonyEngine::EndNotesAbove(int polyphony)
 {
-    kova::midi::endNotesAbove(polyphony, &outQueue, activeNotes, &activeCount, noteIndex);
+    kova::midi::endNotesAbove(polyphony, &outQueue, activeNotes, &activeCount, noteIndex, ownEventsAt);
 }
 
 void PolyphonyEngine::ReleasePedalsUnlessOn()
 {
     if (!Current().sustainPedal)
-        pedals.LiftAll(&outQueue, activeNotes, &activeCount, noteIndex);
+        pedals.LiftAll(&outQueue, activeNotes, &activeCount, noteIndex, ownEventsAt);
 }
 
 void PolyphonyEngine::SendPanic()
@@ -209,9 +211,11 @@ void PolyphonyEngine::SendPanic()
     for (int channel = 0; channel < 16; ++channel) {
         midievent soundOff;
         soundOff.SetMessage(0xB0 | channel, kova::midi::ccAllSoundOff, 0);
+        soundOff.deltaFrames = ownEventsAt;
         outQueue.push(soundOff);
         midievent bendCentre;
         bendCentre.SetMessage(0xE0 | channel, 0, 64);
+        bendCentre.deltaFrames = ownEventsAt;
         outQueue.push(bendCentre);
     }
     panicQueued = true;

@@ -57,7 +57,8 @@ enum EngineParameter {
 // Nothing slow happens under the lock: no X call, no dialog (a chunk from a
 // newer version is only reported; the adapter tells the user after the lock
 // is released), no allocation, no host callback. The listener is called
-// under the lock and on the audio thread, so it only records what changed.
+// on any thread, the audio thread included, often under the lock, so it
+// only records what changed.
 // inQueue belongs to the audio thread alone (the input writer and the
 // drain) and needs no lock. The learn flags are atomics because the editor
 // panel sets them directly.
@@ -240,6 +241,10 @@ private:
 
     bool panicState = false;
     bool panicQueued = false; // panic events wait in outQueue for the flush
+    // deltaFrames of the events the engine makes itself (ended notes, the
+    // panic): while the drain handles an input event, that event's, so
+    // that they keep the order of the block; else 0.
+    int32_t ownEventsAt = 0;
 
     int curProgram = 0;
     VSTPluginProgramBank bank;

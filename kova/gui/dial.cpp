@@ -164,6 +164,15 @@ void SDial<int>::SendGesture(bool begins)
               nullptr);
 }
 
+void SDial<int>::LetGo()
+{
+    if (capture == this)
+        MouseReleaseCapture();
+    if (input)
+        input->Reset();
+    held = false;
+}
+
 void SDial<int>::MouseStateChanged(bool* state, int code)
 {
     switch (code) {

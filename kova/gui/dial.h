@@ -66,8 +66,11 @@ public:
     int ValueCount() const { return valueCount; }
     int InitialValue() const { return initialValue; }
 
-    // Whether the user holds the dial (a gesture is under way).
-    bool Held() const { return held; }
+    // The user's hand is gone without a release (the window closes under
+    // it): lets go of the pointer capture and forgets the press and its
+    // gesture, reporting nothing (the listener ended the gesture itself).
+    // The next press begins anew.
+    void LetGo();
 
 private:
     bool HoldsCapture(const bool* state) const;

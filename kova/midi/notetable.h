@@ -403,11 +403,14 @@ int endNotesAbove(int polyphony, Out* out, noteinfo* table, int* activeCount, in
     return ended;
 }
 
+// The same with the index; the note-offs carry deltaFrames.
 template <class Out>
-int endNotesAbove(int polyphony, Out* out, noteinfo* table, int* activeCount, noteindex& index) {
+int endNotesAbove(int polyphony, Out* out, noteinfo* table, int* activeCount, noteindex& index,
+                  int32_t deltaFrames = 0) {
     const int limit = polyphonyLimit(polyphony);
     int ended = 0;
     midievent fresh;
+    fresh.deltaFrames = deltaFrames;
     while (*activeCount > limit) {
         const int oldest = index.Oldest();
         if (oldest == noEntry)

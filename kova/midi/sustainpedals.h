@@ -51,11 +51,12 @@ public:
         return ended;
     }
 
-    // Lifts every pedal, with fresh note-offs at deltaFrames 0, in
-    // ascending channel, then note order. Returns the number ended.
+    // Lifts every pedal, with fresh note-offs at deltaFrames, in ascending
+    // channel, then note order. Returns the number ended.
     template <class Out>
-    int LiftAll(Out* out, noteinfo* table, int* activeCount, noteindex& index) {
-        const midievent fresh;
+    int LiftAll(Out* out, noteinfo* table, int* activeCount, noteindex& index, int32_t deltaFrames = 0) {
+        midievent fresh;
+        fresh.deltaFrames = deltaFrames;
         int ended = 0;
         for (int channel = 0; channel < 16 && down != 0; ++channel)
             ended += Lift(channel, fresh, out, table, activeCount, index);

@@ -5,8 +5,8 @@
 // instance, so an editor that goes away leaves nothing the audio thread
 // could still call, and any number of editors can read it.
 //
-// The listener calls come on any thread, the audio thread among them, under
-// the engine's lock: they only increment atomics.
+// The listener calls come on any thread, the audio thread among them, often
+// under the engine's lock: they only increment atomics.
 #pragma once
 
 #include <atomic>

@@ -44,7 +44,7 @@ LV2Editor::~LV2Editor()
         kova::gui::SDispatchGuard guard;
         // A drag cut short by the closing leaves no port touched.
         if (panel)
-            panel->EndGesture();
+            panel->LetGoOfDials();
         if (globals)
             globals->cursor = nullptr;
         delete cursor;
@@ -118,7 +118,10 @@ void LV2Editor::UserChange(int index, float value)
 {
     instance.Engine().setParameter(index, value);
     const uint32_t port = ControlOfParameter(index);
-    if (port == kPortCount)
+    // The panic button's off-on-off pulse is a trigger, done above: a host
+    // that handed the port's values over in separate runs would set it off
+    // a second time, and there is nothing in it to record.
+    if (port == kPortCount || index == kParamPanic)
         return;
     const float native = NativeValue(port, value);
     write(controller, port, sizeof native, 0, &native);  // protocol 0: a float for the control port

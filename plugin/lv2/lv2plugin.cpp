@@ -163,10 +163,12 @@ void LV2Plugin::WriteOutput(uint32_t frames)
         return;
 
     const int32_t count = engine.LendOutput(lent);
-    // A sequence's times never decrease; the engine orders its events as
-    // they happened, but events it makes outside the input (notes ended by
-    // a lower polyphony, the panic) carry frame 0. Such an event leaves at
-    // the frame of the event before it.
+    // A sequence's times never decrease. The engine orders its events as
+    // they happened, and those it makes while handling an input event carry
+    // that event's frame; but a change made on another thread (the editor
+    // lowering the polyphony, its panic) between the drain and this hand-
+    // over queues events at frame 0 after the block's. Such an event leaves
+    // at the frame of the event before it.
     int64_t last = 0;
     const int64_t lastFrame = frames > 0 ? frames - 1 : 0;
     for (int32_t i = 0; i < count; ++i) {

@@ -16,10 +16,6 @@ constexpr const char* kUIURI = "http://tessaro-midi.eu/plugins/tessaro#ui";
 constexpr const char* kBankStateURI = "http://tessaro-midi.eu/plugins/tessaro#bank";
 constexpr const char* kProgramStateURI = "http://tessaro-midi.eu/plugins/tessaro#program";
 
-// The engine's index of "OP: Sustain Pedal" (Off/On, per program). Engines
-// that do not know the parameter ignore it and report it off.
-constexpr int kSustainPedalIndex = 5;
-
 enum Port : uint32_t {
     kPortMidiIn = 0,           // midi_in: atom:Sequence of midi:MidiEvent
     kPortMidiOut = 1,          // midi_out
@@ -46,7 +42,6 @@ enum Port : uint32_t {
 
 constexpr uint32_t kFirstControlInput = kPortPolyphony;
 constexpr uint32_t kControlInputs = kPortProgram - kPortPolyphony + 1;
-constexpr uint32_t kFirstControlOutput = kPortPolyphonyNow;
 static_assert(kPortPolyphonyNow == kPortPolyphony + kControlInputs, "each input has its output");
 
 // The engine parameter behind a control input (or its output); -1 for the
@@ -59,7 +54,7 @@ constexpr int ParameterOfControl(uint32_t input)
     case kPortPanic: return kParamPanic;
     case kPortPresetsSwitching: return kParamPresetSwitching;
     case kPortMidiThrough: return kParamMidiThrough;
-    case kPortSustainPedal: return kSustainPedalIndex;
+    case kPortSustainPedal: return kParamSustainPedal;
     default: return -1;
     }
 }

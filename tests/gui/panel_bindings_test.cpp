@@ -111,6 +111,24 @@ TEST_F(PanelBinding, TheHostSeesADialDragAndAPanicPressEachAsOneGesture)
               (std::vector<std::string>{"begin 2", "automate 2", "automate 2", "automate 2", "end 2"}));
 }
 
+TEST_F(PanelBinding, ClosingDuringADragEndsItsGestureAndTheNextDragIsOneGestureAgain)
+{
+    MoveTo(*P()->polyDial, 25, 20);
+    Mouse(*P()->polyDial, ButtonPress, Button1);
+    Close();  // the release never comes
+    EXPECT_EQ(host.edits, (std::vector<std::string>{"begin 0", "end 0"}));
+
+    Open();
+    Settle();
+    host.edits.clear();
+    MoveTo(*P()->polyDial, 25, 20);
+    Mouse(*P()->polyDial, ButtonPress, Button1);
+    for (int y = 19; y >= 7; --y)
+        MoveTo(*P()->polyDial, 25, y);
+    Mouse(*P()->polyDial, ButtonRelease, Button1);
+    EXPECT_EQ(host.edits, (std::vector<std::string>{"begin 0", "automate 0", "automate 0", "end 0"}));
+}
+
 TEST_F(PanelBinding, LoweringThePolyphonyEndsTheOldestNotesAndTheDisplayFollows)
 {
     std::vector<VstMidiEvent> notes;

@@ -118,11 +118,21 @@ TEST(Midi, OutputTimesNeverDecrease)
     plugin.Queue(10, Bytes(0x90, 60, 100));
     plugin.Queue(20, Bytes(0x90, 62, 100));
     plugin.Queue(30, Bytes(0xB0, 1, 1));  // polyphony 1: the engine ends note 60 itself
-    const std::vector<Timed> out = plugin.Run();
+    std::vector<Timed> out = plugin.Run();
     ASSERT_EQ(out.size(), 3u);
     EXPECT_EQ(out[2].bytes, Bytes(0x80, 60, 0));
-    EXPECT_EQ(out[2].frame, 20);  // made at frame 0, sent after the event before it
+    EXPECT_EQ(out[2].frame, 30);  // at the controller's frame
     EXPECT_EQ(plugin.controls[kPortPolyphonyNow], 1);
+
+
+    // Events whose times go back (made on another thread between the drain
+    // and the hand-over, or sent so by a host) leave at the time before.
+    plugin.Queue(30, Bytes(0x80, 62, 0));
+    plugin.Queue(10, Bytes(0x90, 64, 100));
+    out = plugin.Run();
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[1].bytes, Bytes(0x90, 64, 100));
+    EXPECT_EQ(out[1].frame, 30);
 }
 
 TEST(Controls, AHostValueAppliesOnlyWhenItChanges)

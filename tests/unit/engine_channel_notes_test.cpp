@@ -141,6 +141,17 @@ TEST_F(SustainPedal, IsPerProgramAndASwitchLowersTheLimitBeforeReleasing) {
     EXPECT_EQ(Active(), 1);
 }
 
+TEST_F(SustainPedal, ASwitchByProgramChangeEndsNotesAtItsOwnFrameAfterTheEarlierEvents) {
+    // Events made inside a block keep its order: a receiver that sorts by
+    // frame would otherwise end a note before it starts.
+    engine->setParameter(kParamPresetSwitching, 1.0f);
+    engine->setProgram(1);
+    SetPolyphony(1);
+    engine->setProgram(0);
+    EXPECT_EQ(Block({Pedal(0, 127), On(0, 50), On(0, 60, 100, 5), Off(0, 60, 0, 8), Midi(0xC0, 1, 0, 50)}),
+              (std::vector<Msg>{{0x90, 50, 100, 0}, {0x90, 60, 100, 5}, {0x80, 50, 0, 50}, {0x80, 60, 0, 50}}));
+}
+
 TEST_F(SustainPedal, IsStoredInByte91SoOldChunksLoadWithItOff) {
     const std::vector<unsigned char> withPedal = Bank();
     EXPECT_EQ(withPedal[91], 1);
