@@ -143,7 +143,7 @@ void PolyphonyEngine::HandleControlChange(const midievent& event)
     if (handled)
         return;
     const int channel = event.Channel();
-    if (cc == kova::midi::ccAllNotesOff || cc == kova::midi::ccAllSoundOff) {
+    if (kova::midi::EndsChannelNotes(cc)) {
         // They silence the channel downstream: its notes, held ones
         // included, stop counting, each with its own note-off so that a
         // receiver that ignores the controller is silenced too. The pedal

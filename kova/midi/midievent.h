@@ -10,6 +10,18 @@ namespace midi {
 constexpr int ccSustainPedal = 64;
 constexpr int ccAllSoundOff = 120;
 constexpr int ccAllNotesOff = 123;
+// Omni Off, Omni On, Mono On and Poly On: a receiver that obeys them ends
+// all its notes, as at All Notes Off.
+constexpr int ccFirstModeMessage = 124;
+constexpr int ccLastModeMessage = 127;
+
+// Whether a control change ends every sounding note of its channel in a
+// receiver.
+constexpr bool EndsChannelNotes(int controller)
+{
+    return controller == ccAllSoundOff || controller == ccAllNotesOff ||
+           (controller >= ccFirstModeMessage && controller <= ccLastModeMessage);
+}
 
 // One MIDI event, laid out byte for byte as the host's 32-byte MIDI event
 // record, so host events are copied in whole and handed back unchanged.

@@ -29,6 +29,9 @@ TEST_F(AllNotesOff, EndsTheChannelsNotesInAscendingOrderAndFreesTheirPlaces) {
     EXPECT_EQ(Block({Off(1, 62)}), (std::vector<Msg>{{0x81, 62, 0, 0}}));
     // The ended notes' own note-offs are swallowed.
     EXPECT_TRUE(Block({Off(0, 60), Off(0, 64)}).empty());
+    // Mode messages end a receiver's notes too.
+    EXPECT_EQ(Block({ChannelCC(2, 126, 1, 3)}).size(), 3u);
+    EXPECT_EQ(Active(), 0);
 }
 
 TEST_F(AllNotesOff, AHostsSweepOfEveryChannelEndsAllNotesAndPassesWithThrough) {
