@@ -1,5 +1,6 @@
 #include "kova/system/operatingsystemdata.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,8 +17,11 @@ bool SOperatingSystemData::ReleaseQualifies(const char* release)
 void SOperatingSystemData::AddText(const char* text, bool isRelease)
 {
     // The description holds at most 255 characters; longer text is cut.
-    size_t used = std::strlen(description);
-    std::strncat(description, text, sizeof description - 1 - used);
+    const size_t used = std::strlen(description);
+    const size_t room = sizeof description - 1 - used;
+    const size_t length = std::min(std::strlen(text), room);
+    std::memcpy(description + used, text, length);
+    description[used + length] = 0;
     if (isRelease && !ReleaseQualifies(text))
         kernelRelease = false;
 }
