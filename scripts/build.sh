@@ -15,7 +15,7 @@ case "$arch" in
 esac
 cmake -S "$root" -B "$root/build/$arch" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${extra[@]}" >/dev/null
 if [ "$arch" = tsan ]; then
-  cmake --build "$root/build/$arch" -j "$jobs" --target tessaro-threading-tests
+  cmake --build "$root/build/$arch" -j "$jobs" --target tessaro-threading-tests -- --no-print-directory
 else
-  cmake --build "$root/build/$arch" -j "$jobs"
+  cmake --build "$root/build/$arch" -j "$jobs" -- --no-print-directory
 fi
