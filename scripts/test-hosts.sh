@@ -56,6 +56,24 @@ shot() {
     return 0
 }
 
+# Opens a session in Ardour's GUI and waits for its main window: sets
+# ARDOUR_PID and MAIN (the window). Usage: start_ardour SESSION LOG
+start_ardour() {
+    ardour -n -a "$WORK/$1" >"$WORK/$2" 2>&1 &
+    ARDOUR_PID=$!
+    MAIN=
+    for _ in $(seq 60); do
+        MAIN=$(xdotool search --name "^\*?$1 - Ardour\$" 2>/dev/null | head -1)
+        [ -n "$MAIN" ] && break
+        kill -0 "$ARDOUR_PID" 2>/dev/null || fail "Ardour ended while starting (see $2)"
+        # Dismisses the notice that the engine's device differs from the session's.
+        xdotool key Return 2>/dev/null
+        sleep 2
+    done
+    [ -n "$MAIN" ] || fail "Ardour's main window did not appear ($1)"
+    sleep 3
+}
+
 for tool in ardour ardour7-lua Xvfb xdotool xwininfo xwd; do
     command -v "$tool" >/dev/null || { echo "test-hosts: $tool is not installed" >&2; exit 2; }
 done
@@ -224,18 +242,8 @@ LUA
     [ "$(lv2_value "$report" probe_note_ons)" -gt 0 ] 2>/dev/null || fail "LV2: no notes came out of Tessaro"
 
     echo "test-hosts: LV2: opening the editor in Ardour"
-    ardour -n -a "$WORK/$LV2_SESSION" > "$WORK/lv2-ardour.log" 2>&1 &
-    ARDOUR_PID=$!
-    local main= plugwin= kill= poly= x y
-    for _ in $(seq 60); do
-        main=$(xdotool search --name "^\*?$LV2_SESSION - Ardour\$" 2>/dev/null | head -1)
-        [ -n "$main" ] && break
-        kill -0 "$ARDOUR_PID" 2>/dev/null || fail "Ardour ended while starting (see lv2-ardour.log)"
-        xdotool key Return 2>/dev/null
-        sleep 2
-    done
-    [ -n "$main" ] || fail "Ardour's main window did not appear (LV2 session)"
-    sleep 3
+    start_ardour "$LV2_SESSION" lv2-ardour.log
+    local plugwin= kill= poly= x y
     # The mixer, then a double click on the track's second processor.
     xdotool mousemove 1325 72 click 1
     sleep 3
@@ -266,16 +274,16 @@ LUA
     through=$(xwininfo -tree -id "$plugwin" | grep ' 16x16+230+130 ' | head -1)
     x=$(echo "$through" | sed -E 's/.* \+([0-9]+)\+([0-9]+)$/\1/')
     y=$(echo "$through" | sed -E 's/.* \+([0-9]+)\+([0-9]+)$/\2/')
-    xdotool windowfocus "$main" key space
+    xdotool windowfocus "$MAIN" key space
     sleep 1.5
     xdotool mousemove $((x + 8)) $((y + 8)) click 1
     sleep 1.5
     kill -0 "$ARDOUR_PID" 2>/dev/null || fail "LV2: Ardour crashed at a touch gesture on a port under Touch automation"
     # Stopping the transport writes the touch pass into midi_through's lane.
-    xdotool windowfocus "$main" key space
+    xdotool windowfocus "$MAIN" key space
     sleep 2
     shot lv2-editor-after
-    xdotool windowfocus "$main" key ctrl+s
+    xdotool windowfocus "$MAIN" key ctrl+s
     sleep 4
     local file=$WORK/$LV2_SESSION/$LV2_SESSION.ardour
     local kill_port poly_port
@@ -291,7 +299,7 @@ LUA
     echo "test-hosts: LV2: Ardour recorded the touch on Midi Through as automation"
     grep -rq "$LV2_URI#bank" "$WORK/$LV2_SESSION/plugins" || fail "LV2: the session holds no Tessaro bank"
 
-    xdotool windowfocus "$main" key ctrl+q 2>/dev/null
+    xdotool windowfocus "$MAIN" key ctrl+q 2>/dev/null
     for _ in $(seq 20); do kill -0 "$ARDOUR_PID" 2>/dev/null || break; sleep 0.5; done
     kill -0 "$ARDOUR_PID" 2>/dev/null && fail "Ardour did not quit with the LV2 plug-in loaded"
     wait "$ARDOUR_PID"
@@ -399,19 +407,7 @@ grep -q 'automation-id="parameter-4"[^>]*state="Touch"' "$WORK/$SESSION/$SESSION
 # --- Edit gestures under touch automation (end) -----------------------------
 
 echo "test-hosts: starting Ardour"
-ardour -n -a "$WORK/$SESSION" >"$WORK/ardour.log" 2>&1 &
-ARDOUR_PID=$!
-MAIN=
-for _ in $(seq 60); do
-    MAIN=$(xdotool search --name "^\*?$SESSION - Ardour\$" 2>/dev/null | head -1)
-    [ -n "$MAIN" ] && break
-    kill -0 "$ARDOUR_PID" 2>/dev/null || fail "Ardour ended while starting (see ardour.log)"
-    # Dismisses the notice that the engine's device differs from the session's.
-    xdotool key Return 2>/dev/null
-    sleep 2
-done
-[ -n "$MAIN" ] || fail "Ardour's main window did not appear"
-sleep 3
+start_ardour "$SESSION" ardour.log
 
 echo "test-hosts: opening the plug-in's window"
 # The mixer, then a double click on the track's first processor.
