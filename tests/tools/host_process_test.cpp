@@ -3,6 +3,10 @@
 // user error as one clear line.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <tuple>
 
@@ -268,6 +272,8 @@ TEST_F(ProcessCommand, EveryFailureIsOneLineOnStandardErrorAndWritesNothing)
     endless.tracks[0].events.push_back(SmfEvent::Channel(0x0FFFFFFF, 0x90, 60, 100));
     std::string error;
     ASSERT_TRUE(WriteSmfFile(scratch / "endless.mid", endless, error));
+    std::ofstream(scratch / "huge.mid").close();
+    ASSERT_EQ(truncate((scratch / "huge.mid").c_str(), off_t(65) << 20), 0);  // sparse: no disk used
     const struct {
         std::vector<std::string> args;
         const char* says;
@@ -281,6 +287,10 @@ TEST_F(ProcessCommand, EveryFailureIsOneLineOnStandardErrorAndWritesNothing)
         {{"process", kPlugin, in, out, "--program", "32"}, "programs 0 to 31"},
         {{"process", kPlugin, in, scratch / "no/such/folder/out.mid"}, "cannot write"},
         {{"process", kPlugin, scratch / "endless.mid", out}, "more than 24 hours"},
+        {{"process", kPlugin, "/tmp", out}, "/tmp: a folder, not a MIDI file"},
+        {{"process", kPlugin, in, out, "--load", "/tmp"}, "/tmp: a folder, not a preset file"},
+        {{"process", kPlugin, "/dev/zero", out}, "/dev/zero: larger than 64 MB"},
+        {{"process", kPlugin, scratch / "huge.mid", out}, "huge.mid: larger than 64 MB"},
     };
     for (const auto& c : cases) {
         const HostResult r = RunHost(scratch, c.args);
@@ -291,7 +301,7 @@ TEST_F(ProcessCommand, EveryFailureIsOneLineOnStandardErrorAndWritesNothing)
     }
 }
 
-TEST_F(ProcessCommand, MistakesOnTheCommandLineShowTheUsage)
+TEST_F(ProcessCommand, MistakesOnTheCommandLineAreOneLineThatPointsToTheUsage)
 {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"process", kPlugin, in},
@@ -304,9 +314,48 @@ TEST_F(ProcessCommand, MistakesOnTheCommandLineShowTheUsage)
          }) {
         const HostResult r = RunHost(scratch, args);
         EXPECT_EQ(r.exitCode, 2) << args.back();
-        EXPECT_NE(r.err.find("usage:"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("(tessaro-host --help shows the usage)\n"), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
         EXPECT_FALSE(Exists(out));
     }
+}
+
+// A long piece costs at most 64 bytes of memory per event: a 64 MB file
+// then stays within reach of a 32-bit host. The peak of a run of a million
+// events is compared with the peak of a run of a short piece.
+TEST_F(ProcessCommand, MemoryGrowsByAtMost64BytesPerEvent)
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "a sanitizer's own bookkeeping is no measure of the host's memory";
+#endif
+    // Note after note on one channel: every event goes through the limiter.
+    SmfFile long_;
+    long_.tracks.resize(1);
+    constexpr int kNotes = 500000;
+    for (uint32_t n = 0; n < kNotes; ++n) {
+        long_.tracks[0].events.push_back(SmfEvent::Channel(2 * n, 0x90, uint8_t(60 + n % 12), 100));
+        long_.tracks[0].events.push_back(SmfEvent::Channel(2 * n + 1, 0x80, uint8_t(60 + n % 12), 0));
+    }
+    std::string error;
+    ASSERT_TRUE(WriteSmfFile(scratch / "long.mid", long_, error)) << error;
+    long_ = SmfFile();
+    auto peak = [&](const std::string& file) {
+        std::string command = HostCommand() + " process " + ShellQuoted(kPlugin) + " " + ShellQuoted(file) + " " +
+                              ShellQuoted(out) + " >/dev/null 2>&1";
+        const pid_t child = fork();
+        if (child == 0) {
+            execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        int status = 0;
+        struct rusage usage {};
+        wait4(child, &status, 0, &usage);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << file;
+        return double(usage.ru_maxrss) * 1024.0;
+    };
+    const double longPeak = peak(scratch / "long.mid");
+    EXPECT_EQ(ChannelMessages(out).size(), size_t(2 * kNotes));
+    EXPECT_LE((longPeak - peak(in)) / (2.0 * kNotes), 64.0);
 }
 
 // ------------------------------------------------------------ other commands

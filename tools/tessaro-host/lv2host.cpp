@@ -611,6 +611,12 @@ bool Lv2Host::LoadPreset(const PresetFile& preset, const std::string& path, std:
         std::copy(preset.chunk.begin(), preset.chunk.begin() + ptrdiff_t(kRecord),
                   bank->value.begin() + ptrdiff_t(size_t(currentProgram) * kRecord));
     } else {
+        // The plug-in takes only whole banks; refusing others here spares
+        // the user its own report of the refusal.
+        if (preset.chunk.size() != kBank) {
+            error = refused.substr(0, refused.size() - 1) + ", " + std::to_string(kBank) + " expected)";
+            return false;
+        }
         bank->value = preset.chunk;
         if (preset.currentProgram >= 0 && preset.currentProgram < ProgramCount())
             std::memcpy(current->value.data(), &preset.currentProgram, sizeof(int32_t));

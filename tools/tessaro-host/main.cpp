@@ -5,13 +5,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "tools/tessaro-host/analysis.h"
 #include "tools/tessaro-host/editorhost.h"
 #include "tools/tessaro-host/example.h"
+#include "tools/tessaro-host/filewrite.h"
 #include "tools/tessaro-host/lv2host.h"
 #include "tools/tessaro-host/midirun.h"
 #include "tools/tessaro-host/pianoroll.h"
@@ -45,9 +48,10 @@ int Fail(const std::string& message)
     return 1;
 }
 
+// A mistake on the command line: what was wrong, and where the usage is.
 int Usage(const std::string& message)
 {
-    std::fprintf(stderr, "tessaro-host: %s\n%s", message.c_str(), kUsage);
+    std::fprintf(stderr, "tessaro-host: %s (tessaro-host --help shows the usage)\n", message.c_str());
     return 2;
 }
 
@@ -138,9 +142,8 @@ int ParseOptionList(int argc, char** argv, int first, const std::vector<std::str
     return 0;
 }
 
-// Reads the options; returns 0, or the exit status after saying what was
-// wrong: the usage for a mistake on the command line, one line for a preset
-// file that cannot be read.
+// Reads the options; returns 0, or the exit status after saying in one
+// line what was wrong.
 int ParseOptions(int argc, char** argv, int first, const std::vector<std::string>& allowed, Options& o)
 {
     std::string error;
@@ -325,7 +328,8 @@ int Process(int argc, char** argv)
     if (!ReadSmfFile(inPath, input, error))
         return Fail(error);
     const TempoMap tempo(input, static_cast<uint32_t>(o.rate));
-    const PlacedMessages placed = PlaceMessages(input, tempo);
+    PlacedMessages placed = PlaceMessages(input, tempo);
+    KeepOnlyMetaEvents(input);
     const int64_t end = EndOfMessages(placed.messages);
     // Ticks are 32 bits: a damaged or hostile file can place an event
     // years away, which would keep the host busy for as long.
@@ -341,10 +345,11 @@ int Process(int argc, char** argv)
         return Fail(error);
     const std::string settings = DescribeParameters(*plugin);
     plugin->Start(static_cast<float>(o.rate), static_cast<int>(o.block));
+    plugin->KeepOutput(true);
     const std::vector<TimedMessage> output = RunThrough(*plugin, placed.messages, end);
     plugin.reset();
 
-    if (!WriteSmfFile(outPath, BuildOutputFile(input, output, tempo), error))
+    if (!WriteWholeFile(outPath, EncodeOutputFile(input, output, tempo), error))
         return Fail(error);
 
     LimiterAnalysis analysis = Analyse(placed.messages, output, end);
@@ -438,9 +443,7 @@ int Example(int argc, char** argv)
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int Run(int argc, char** argv)
 {
     if (argc < 2)
         return Usage("no command given");
@@ -460,4 +463,18 @@ int main(int argc, char** argv)
         return 0;
     }
     return Usage("unknown command " + command);
+}
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // The file sizes are bounded, but a 32-bit host can still run out of
+    // address space on the largest; say so instead of aborting.
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        return Fail("not enough memory for this run; try a shorter MIDI file");
+    } catch (const std::exception& e) {
+        return Fail(std::string("stopped: ") + e.what());
+    }
 }

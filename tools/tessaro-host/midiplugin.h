@@ -85,6 +85,8 @@ public:
     // where the audio thread must not allocate).
     void KeepOutput(bool keep) { keepOutput_ = keep; }
     const std::vector<OutputEvent>& Output() const { return output_; }
+    // Forgets the kept output events (a long run takes them block by block).
+    void ClearOutput() { output_.clear(); }
     long OutputCount() const { return outputCount_.load(); }
 
     std::vector<Automation> TakeAutomation();
