@@ -629,6 +629,33 @@ bool Lv2Host::LoadPreset(const PresetFile& preset, const std::string& path, std:
     return true;
 }
 
+bool Lv2Host::SaveBank(PresetFile& bank, std::string& error)
+{
+    std::vector<StateItem> items;
+    const StateItem* chunk = nullptr;
+    const StateItem* current = nullptr;
+    if (uri_ == kTessaroUri && SaveState(items))
+        for (const StateItem& item : items) {
+            if (item.type == u_.chunk && item.value.size() == VSTPluginProgramBank::kBankSize)
+                chunk = &item;
+            if (item.type == u_.atomInt && item.value.size() == sizeof(int32_t))
+                current = &item;
+        }
+    if (!chunk || !current) {
+        error = uri_ + " keeps no bank of programs in its state";
+        return false;
+    }
+    bank = PresetFile();
+    bank.kind = PresetFile::Kind::Bank;
+    bank.version = 2;
+    bank.fxID = kUniqueID;
+    bank.fxVersion = kVersion;
+    bank.numPrograms = ProgramCount();
+    std::memcpy(&bank.currentProgram, current->value.data(), sizeof(int32_t));
+    bank.chunk = chunk->value;
+    return true;
+}
+
 bool Lv2Host::SaveState(std::vector<StateItem>& items) const
 {
     if (!state_ || !state_->save)

@@ -15,6 +15,8 @@
 #include "tools/tessaro-host/editorhost.h"
 #include "tools/tessaro-host/example.h"
 #include "tools/tessaro-host/filewrite.h"
+#include "tools/tessaro-host/live.h"
+#include "tools/tessaro-host/loadplugin.h"
 #include "tools/tessaro-host/lv2host.h"
 #include "tools/tessaro-host/midirun.h"
 #include "tools/tessaro-host/pianoroll.h"
@@ -36,6 +38,8 @@ const char* const kUsage =
     "  tessaro-host save PLUGIN.so FILE.fxp|FILE.fxb [--set INDEX=VALUE]... [--program N] [--load FILE]\n"
     "  tessaro-host edit PLUGIN.so|BUNDLE.lv2 [--play IN.mid] [--screenshot FILE.png --after MS]\n"
     "               [--no-display-pass] [--set INDEX=VALUE]... [--program N] [--load FILE]\n"
+    "  tessaro-host live PLUGIN.so|BUNDLE.lv2 [--name CLIENT] [--connect-in PORT]... [--connect-out PORT]...\n"
+    "               [--preset FILE.fxp|FILE.fxb] [--set INDEX=VALUE]... [--save FILE.fxb] [--editor]\n"
     "  tessaro-host example OUT.mid\n"
     "Settings apply in the order given. VALUE runs from 0 to 1 and may be a fraction (4/127);\n"
     "for an LV2 bundle INDEX is the VST 2 parameter's and VALUE is converted to the port's units.\n";
@@ -295,22 +299,6 @@ int Info(int argc, char** argv)
     return 0;
 }
 
-// A VST 2 plug-in, or the plug-in of an LV2 bundle; null after saying why
-// in `error`.
-std::unique_ptr<MidiPlugin> LoadPlugin(const std::string& path, float sampleRate, int blockSize, std::string& error)
-{
-    if (Lv2Host::IsBundlePath(path)) {
-        std::unique_ptr<Lv2Host> lv2(new Lv2Host);
-        if (!lv2->Load(path, sampleRate, blockSize, error))
-            return nullptr;
-        return lv2;
-    }
-    std::unique_ptr<PluginHost> vst(new PluginHost);
-    if (!vst->Load(path, error))
-        return nullptr;
-    return vst;
-}
-
 int Process(int argc, char** argv)
 {
     Options o;
@@ -458,6 +446,13 @@ int Run(int argc, char** argv)
         return Edit(argc, argv);
     if (command == "example")
         return Example(argc, argv);
+    if (command == "live") {
+#if TESSARO_HOST_LIVE
+        return RunLive(argc, argv);
+#else
+        return Fail("live needs JACK, which this build of tessaro-host lacks; use the x86_64 build");
+#endif
+    }
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
         return 0;
