@@ -386,17 +386,18 @@ int RunLive(int argc, char** argv)
     if (const int status = ParseLiveOptions(argc, argv, o))
         return status;
 
-    std::string error;
-    LiveClient client;
-    if (!client.Open(o.name, error))
-        return Fail(error);
-    const std::string name = client.Name();
-
+    // From the start: a stop asked for while the client starts up still
+    // ends the program cleanly.
     struct sigaction action = {};
     action.sa_handler = OnSignal;
     action.sa_flags = SA_RESTART;  // a signal during start-up interrupts no call to the server
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+
+    std::string error;
+    LiveClient client;
+    if (!client.Open(o.name, error))
+        return Fail(error);
 
     if (o.editor) {
         if (!client.CheckPorts(o.connectIn, o.connectOut, error))
