@@ -24,13 +24,15 @@ amd64=(build-essential cmake g++-multilib pkg-config
        liblilv-dev:amd64
        xvfb xauth x11-utils x11-apps xdotool imagemagick
        xfonts-base xfonts-75dpi xfonts-100dpi
-       lv2-dev:amd64 lilv-utils serdi)
+       lv2-dev:amd64 lilv-utils serdi
+       libpng-dev:amd64 jackd2 libjack-jackd2-dev:amd64)
 # The LV2 headers are the same files for every architecture (lv2-dev is
 # Multi-Arch: same and holds no compiled code), so the i386 build uses the
-# amd64 package's.
+# amd64 package's. `tessaro-host live` (a JACK client) is built for x86_64
+# only, so JACK's development files are not needed for i386.
 i386=(libx11-dev:i386 libxext-dev:i386 libxinerama-dev:i386 libxpm-dev:i386 libxmu-dev:i386
       libgtest-dev:i386 libgmock-dev:i386 libbenchmark-dev:i386
-      liblilv-dev:i386)
+      liblilv-dev:i386 libpng-dev:i386)
 
 # `setup.sh --hosts` also installs the real host used by `make test-hosts`.
 if [ "${1:-}" = "--hosts" ]; then

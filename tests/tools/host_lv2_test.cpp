@@ -98,6 +98,11 @@ TEST(Lv2Process, SettingsTheBundleCannotTakeAreOneClearLine)
     foreign.fxID = tessaro::FourCharCode('A', 'b', 'c', 'd');
     foreign.chunk.assign(96, 0);
     ASSERT_TRUE(WritePresetFile(scratch / "foreign.fxp", foreign, error));
+    PresetFile shortBank;
+    shortBank.kind = PresetFile::Kind::Bank;
+    shortBank.fxID = tessaro::kUniqueID;
+    shortBank.chunk.assign(1000, 0);
+    ASSERT_TRUE(WritePresetFile(scratch / "short.fxb", shortBank, error));
     ASSERT_TRUE(WriteSmfFile(scratch / "in.mid.lv2", MakeExamplePiece(), error)) << error;
     ASSERT_EQ(mkdir((scratch / "empty.lv2").c_str(), 0755), 0);
     const struct {
@@ -106,6 +111,8 @@ TEST(Lv2Process, SettingsTheBundleCannotTakeAreOneClearLine)
     } cases[] = {
         {{"process", kBundle, scratch / "in.mid", scratch / "out.mid", "--set", "9=1"}, "parameters 0 to"},
         {{"process", kBundle, scratch / "in.mid", scratch / "out.mid", "--load", scratch / "foreign.fxp"}, "'Abcd'"},
+        {{"process", kBundle, scratch / "in.mid", scratch / "out.mid", "--load", scratch / "short.fxb"},
+         "refused the bank (1000-byte chunk, 3072 expected)"},
         {{"process", scratch / "missing.lv2", scratch / "in.mid", scratch / "out.mid"}, "no such folder"},
         {{"process", scratch / "in.mid.lv2", scratch / "in.mid", scratch / "out.mid"}, "a bundle is a folder"},
         {{"process", scratch / "empty.lv2", scratch / "in.mid", scratch / "out.mid"}, "no manifest.ttl"},

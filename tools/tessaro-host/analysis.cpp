@@ -26,25 +26,37 @@ Key KeyOf(const TimedMessage& m)
 }
 
 // Pairs every outgoing message with an identical incoming one where there
-// is one; returns per message whether it found a partner.
+// is one; returns per message whether it found a partner. Both lists are in
+// time order and messages only match on the same sample, so each sample's
+// messages are paired on their own: sorted by key, the n-th outgoing
+// message of a key takes the n-th incoming one. This keeps the memory to
+// a bit per message beyond the busiest sample.
 void Match(const std::vector<TimedMessage>& in, const std::vector<TimedMessage>& out,
            std::vector<bool>& inMatched, std::vector<bool>& outMatched)
 {
-    std::map<Key, std::vector<size_t>> waiting;
-    for (size_t i = 0; i < in.size(); ++i)
-        waiting[KeyOf(in[i])].push_back(i);
-    std::map<Key, size_t> used;
     inMatched.assign(in.size(), false);
     outMatched.assign(out.size(), false);
-    for (size_t o = 0; o < out.size(); ++o) {
-        const Key key = KeyOf(out[o]);
-        auto it = waiting.find(key);
-        if (it == waiting.end())
-            continue;
-        size_t& next = used[key];
-        if (next < it->second.size()) {
-            inMatched[it->second[next++]] = true;
-            outMatched[o] = true;
+    std::vector<std::pair<Key, size_t>> ins, outs;
+    size_t i = 0, o = 0;
+    while (i < in.size() && o < out.size()) {
+        const int64_t sample = std::min(in[i].sample, out[o].sample);
+        ins.clear();
+        outs.clear();
+        for (; i < in.size() && in[i].sample == sample; ++i)
+            ins.emplace_back(KeyOf(in[i]), i);
+        for (; o < out.size() && out[o].sample == sample; ++o)
+            outs.emplace_back(KeyOf(out[o]), o);
+        std::sort(ins.begin(), ins.end());
+        std::sort(outs.begin(), outs.end());
+        for (size_t a = 0, b = 0; a < ins.size() && b < outs.size();) {
+            if (ins[a].first < outs[b].first) {
+                ++a;
+            } else if (outs[b].first < ins[a].first) {
+                ++b;
+            } else {
+                inMatched[ins[a++].second] = true;
+                outMatched[outs[b++].second] = true;
+            }
         }
     }
 }
@@ -55,6 +67,8 @@ std::vector<NoteSpan> Spans(const std::vector<TimedMessage>& messages, const std
                             bool fromStart, int64_t endSample)
 {
     std::vector<NoteSpan> spans;
+    spans.reserve(size_t(std::count_if(messages.begin(), messages.end(),
+                                       [](const TimedMessage& m) { return m.IsNoteOn(); })));
     std::map<std::pair<int, int>, size_t> open;  // (channel, note) -> index in spans
     for (size_t i = 0; i < messages.size(); ++i) {
         const TimedMessage& m = messages[i];
@@ -128,13 +142,10 @@ LimiterAnalysis Analyse(const std::vector<TimedMessage>& in, const std::vector<T
     s.mostSoundingIn = MostSoundingAtOnce(in);
     s.mostSoundingOut = MostSoundingAtOnce(out);
 
-    std::vector<bool> dropped(in.size()), cut(out.size());
-    for (size_t i = 0; i < in.size(); ++i)
-        dropped[i] = !inMatched[i];
-    for (size_t o = 0; o < out.size(); ++o)
-        cut[o] = !outMatched[o];
-    a.before = Spans(in, dropped, true, endSample);
-    a.after = Spans(out, cut, false, endSample);
+    inMatched.flip();  // now: dropped
+    outMatched.flip();  // now: ended early
+    a.before = Spans(in, inMatched, true, endSample);
+    a.after = Spans(out, outMatched, false, endSample);
     return a;
 }
 

@@ -190,9 +190,19 @@ int RunEditor(const EditOptions& o)
                 break;
         }
 
-        plugin.Start(o.sampleRate, o.blockSize);
         std::atomic<bool> stopAudio{false};
-        std::thread audio(Play, &plugin, &messages, &stopAudio);
+        std::thread audio;
+        bool quit = false;
+        if (o.startAudio) {
+            if (!o.startAudio(plugin, error)) {
+                std::fprintf(stderr, "tessaro-host: %s\n", error.c_str());
+                status = 1;
+                quit = true;
+            }
+        } else {
+            plugin.Start(o.sampleRate, o.blockSize);
+            audio = std::thread(Play, &plugin, &messages, &stopAudio);
+        }
 
         auto resize = [display, window](int w, int h) {
             if (w <= 0 || h <= 0)
@@ -201,8 +211,8 @@ int RunEditor(const EditOptions& o)
             XFlush(display);
             return true;
         };
-        bool quit = !editor->Open(display, window, resize, error);
-        if (quit) {
+        if (!quit && !editor->Open(display, window, resize, error)) {
+            quit = true;
             std::fprintf(stderr, "tessaro-host: %s\n", error.c_str());
             status = 1;
         }
@@ -241,6 +251,8 @@ int RunEditor(const EditOptions& o)
                 editor->Dispatch(display, ev);
             }
             PrintAutomation(plugin);
+            if (o.tick && !o.tick())
+                quit = true;
 
             const Clock::time_point now = Clock::now();
             if (now >= nextIdle) {
@@ -265,11 +277,18 @@ int RunEditor(const EditOptions& o)
                 poll(&fd, 1, static_cast<int>(std::max<long long>(wait, 0) + 1));
         }
 
+        if (o.stopAudio)
+            o.stopAudio();
+        stopAudio = true;
+        if (audio.joinable())
+            audio.join();
         editor->Close();
         XSync(display, False);
-        stopAudio = true;
-        audio.join();
         PrintAutomation(plugin);
+        if (o.beforeUnload && !o.beforeUnload(plugin, error)) {
+            std::fprintf(stderr, "tessaro-host: %s\n", error.c_str());
+            status = 1;
+        }
         // The plug-in may still hold resources on our display: unload it
         // before the display goes away.
         editor->Unload();

@@ -8,6 +8,7 @@
 // screenshot and quit.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,16 @@ struct EditOptions {
     float sampleRate = 44100.0f;
     int blockSize = 512;
     std::vector<Setting> settings;
+
+    // Set by `live`, where a JACK client drives the plug-in instead of the
+    // playing thread. startAudio runs once the window is shown (false
+    // quits with its error); tick on every pass of the event loop, at
+    // least every 40 ms (false quits); stopAudio when the window closes,
+    // before the editor does; beforeUnload last (false: exit status 1).
+    std::function<bool(MidiPlugin&, std::string& error)> startAudio;
+    std::function<bool()> tick;
+    std::function<void()> stopAudio;
+    std::function<bool(MidiPlugin&, std::string& error)> beforeUnload;
 };
 
 // Returns the process exit code; errors are one line on standard error.

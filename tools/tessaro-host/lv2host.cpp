@@ -611,6 +611,12 @@ bool Lv2Host::LoadPreset(const PresetFile& preset, const std::string& path, std:
         std::copy(preset.chunk.begin(), preset.chunk.begin() + ptrdiff_t(kRecord),
                   bank->value.begin() + ptrdiff_t(size_t(currentProgram) * kRecord));
     } else {
+        // The plug-in takes only whole banks; refusing others here spares
+        // the user its own report of the refusal.
+        if (preset.chunk.size() != kBank) {
+            error = refused.substr(0, refused.size() - 1) + ", " + std::to_string(kBank) + " expected)";
+            return false;
+        }
         bank->value = preset.chunk;
         if (preset.currentProgram >= 0 && preset.currentProgram < ProgramCount())
             std::memcpy(current->value.data(), &preset.currentProgram, sizeof(int32_t));
@@ -620,6 +626,33 @@ bool Lv2Host::LoadPreset(const PresetFile& preset, const std::string& path, std:
         return false;
     }
     Settle();  // the plug-in adopts the inputs as they are
+    return true;
+}
+
+bool Lv2Host::SaveBank(PresetFile& bank, std::string& error)
+{
+    std::vector<StateItem> items;
+    const StateItem* chunk = nullptr;
+    const StateItem* current = nullptr;
+    if (uri_ == kTessaroUri && SaveState(items))
+        for (const StateItem& item : items) {
+            if (item.type == u_.chunk && item.value.size() == VSTPluginProgramBank::kBankSize)
+                chunk = &item;
+            if (item.type == u_.atomInt && item.value.size() == sizeof(int32_t))
+                current = &item;
+        }
+    if (!chunk || !current) {
+        error = uri_ + " keeps no bank of programs in its state";
+        return false;
+    }
+    bank = PresetFile();
+    bank.kind = PresetFile::Kind::Bank;
+    bank.version = 2;
+    bank.fxID = kUniqueID;
+    bank.fxVersion = kVersion;
+    bank.numPrograms = ProgramCount();
+    std::memcpy(&bank.currentProgram, current->value.data(), sizeof(int32_t));
+    bank.chunk = chunk->value;
     return true;
 }
 

@@ -5,13 +5,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "tools/tessaro-host/analysis.h"
 #include "tools/tessaro-host/editorhost.h"
 #include "tools/tessaro-host/example.h"
+#include "tools/tessaro-host/filewrite.h"
+#include "tools/tessaro-host/live.h"
+#include "tools/tessaro-host/loadplugin.h"
 #include "tools/tessaro-host/lv2host.h"
 #include "tools/tessaro-host/midirun.h"
 #include "tools/tessaro-host/pianoroll.h"
@@ -33,6 +38,8 @@ const char* const kUsage =
     "  tessaro-host save PLUGIN.so FILE.fxp|FILE.fxb [--set INDEX=VALUE]... [--program N] [--load FILE]\n"
     "  tessaro-host edit PLUGIN.so|BUNDLE.lv2 [--play IN.mid] [--screenshot FILE.png --after MS]\n"
     "               [--no-display-pass] [--set INDEX=VALUE]... [--program N] [--load FILE]\n"
+    "  tessaro-host live PLUGIN.so|BUNDLE.lv2 [--name CLIENT] [--connect-in PORT]... [--connect-out PORT]...\n"
+    "               [--preset FILE.fxp|FILE.fxb] [--set INDEX=VALUE]... [--save FILE.fxb] [--editor]\n"
     "  tessaro-host example OUT.mid\n"
     "Settings apply in the order given. VALUE runs from 0 to 1 and may be a fraction (4/127);\n"
     "for an LV2 bundle INDEX is the VST 2 parameter's and VALUE is converted to the port's units.\n";
@@ -45,9 +52,10 @@ int Fail(const std::string& message)
     return 1;
 }
 
+// A mistake on the command line: what was wrong, and where the usage is.
 int Usage(const std::string& message)
 {
-    std::fprintf(stderr, "tessaro-host: %s\n%s", message.c_str(), kUsage);
+    std::fprintf(stderr, "tessaro-host: %s (tessaro-host --help shows the usage)\n", message.c_str());
     return 2;
 }
 
@@ -138,9 +146,8 @@ int ParseOptionList(int argc, char** argv, int first, const std::vector<std::str
     return 0;
 }
 
-// Reads the options; returns 0, or the exit status after saying what was
-// wrong: the usage for a mistake on the command line, one line for a preset
-// file that cannot be read.
+// Reads the options; returns 0, or the exit status after saying in one
+// line what was wrong.
 int ParseOptions(int argc, char** argv, int first, const std::vector<std::string>& allowed, Options& o)
 {
     std::string error;
@@ -292,22 +299,6 @@ int Info(int argc, char** argv)
     return 0;
 }
 
-// A VST 2 plug-in, or the plug-in of an LV2 bundle; null after saying why
-// in `error`.
-std::unique_ptr<MidiPlugin> LoadPlugin(const std::string& path, float sampleRate, int blockSize, std::string& error)
-{
-    if (Lv2Host::IsBundlePath(path)) {
-        std::unique_ptr<Lv2Host> lv2(new Lv2Host);
-        if (!lv2->Load(path, sampleRate, blockSize, error))
-            return nullptr;
-        return lv2;
-    }
-    std::unique_ptr<PluginHost> vst(new PluginHost);
-    if (!vst->Load(path, error))
-        return nullptr;
-    return vst;
-}
-
 int Process(int argc, char** argv)
 {
     Options o;
@@ -325,7 +316,8 @@ int Process(int argc, char** argv)
     if (!ReadSmfFile(inPath, input, error))
         return Fail(error);
     const TempoMap tempo(input, static_cast<uint32_t>(o.rate));
-    const PlacedMessages placed = PlaceMessages(input, tempo);
+    PlacedMessages placed = PlaceMessages(input, tempo);
+    KeepOnlyMetaEvents(input);
     const int64_t end = EndOfMessages(placed.messages);
     // Ticks are 32 bits: a damaged or hostile file can place an event
     // years away, which would keep the host busy for as long.
@@ -341,10 +333,11 @@ int Process(int argc, char** argv)
         return Fail(error);
     const std::string settings = DescribeParameters(*plugin);
     plugin->Start(static_cast<float>(o.rate), static_cast<int>(o.block));
+    plugin->KeepOutput(true);
     const std::vector<TimedMessage> output = RunThrough(*plugin, placed.messages, end);
     plugin.reset();
 
-    if (!WriteSmfFile(outPath, BuildOutputFile(input, output, tempo), error))
+    if (!WriteWholeFile(outPath, EncodeOutputFile(input, output, tempo), error))
         return Fail(error);
 
     LimiterAnalysis analysis = Analyse(placed.messages, output, end);
@@ -438,9 +431,7 @@ int Example(int argc, char** argv)
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int Run(int argc, char** argv)
 {
     if (argc < 2)
         return Usage("no command given");
@@ -455,9 +446,30 @@ int main(int argc, char** argv)
         return Edit(argc, argv);
     if (command == "example")
         return Example(argc, argv);
+    if (command == "live") {
+#if TESSARO_HOST_LIVE
+        return RunLive(argc, argv);
+#else
+        return Fail("live needs JACK, which this build of tessaro-host lacks; use the x86_64 build");
+#endif
+    }
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
         return 0;
     }
     return Usage("unknown command " + command);
+}
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // The file sizes are bounded, but a 32-bit host can still run out of
+    // address space on the largest; say so instead of aborting.
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        return Fail("not enough memory for this run; try a shorter MIDI file");
+    } catch (const std::exception& e) {
+        return Fail(std::string("stopped: ") + e.what());
+    }
 }

@@ -16,11 +16,16 @@ std::vector<MidiPlugin::Automation> MidiPlugin::TakeAutomation()
 void MidiPlugin::Collect(int64_t blockStart, int32_t frame, const uint8_t* bytes, uint32_t size)
 {
     ++outputCount_;
-    if (!keepOutput_ || !bytes)
+    if (!bytes)
         return;
     OutputEvent out{blockStart + frame, {0, 0, 0}};
     std::copy(bytes, bytes + std::min<uint32_t>(size, 3), out.bytes);
-    output_.push_back(out);
+    if (array_) {
+        if (array_->count < array_->capacity)
+            array_->events[array_->count++] = out;
+    } else if (keepOutput_) {
+        output_.push_back(out);
+    }
 }
 
 void MidiPlugin::Report(const Automation& automation)

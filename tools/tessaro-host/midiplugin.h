@@ -62,6 +62,9 @@ public:
     virtual void SetProgram(int program) = 0;
     // Loads a checked preset: a bank, or a program into the current program.
     virtual bool LoadPreset(const PresetFile& preset, const std::string& path, std::string& error) = 0;
+    // The whole bank with the current program, as a version 2 bank file
+    // holds it; else says why.
+    virtual bool SaveBank(PresetFile& bank, std::string& error) = 0;
     virtual std::string ParameterName(int index) const = 0;
     // The value as the plug-in shows it, with its unit if it has one.
     virtual std::string ParameterDisplay(int index) const = 0;
@@ -85,6 +88,18 @@ public:
     // where the audio thread must not allocate).
     void KeepOutput(bool keep) { keepOutput_ = keep; }
     const std::vector<OutputEvent>& Output() const { return output_; }
+    // Forgets the kept output events (a long run takes them block by block).
+    void ClearOutput() { output_.clear(); }
+
+    // Live play: output events go to a fixed array (events past its
+    // capacity are only counted), so that the audio thread allocates
+    // nothing; null returns to Output().
+    struct OutputArray {
+        OutputEvent* events = nullptr;
+        int capacity = 0;
+        int count = 0;
+    };
+    void SendOutputTo(OutputArray* array) { array_ = array; }
     long OutputCount() const { return outputCount_.load(); }
 
     std::vector<Automation> TakeAutomation();
@@ -103,6 +118,7 @@ protected:
 private:
     bool keepOutput_ = true;
     std::vector<OutputEvent> output_;
+    OutputArray* array_ = nullptr;
     std::atomic<long> outputCount_{0};
 
     std::mutex lock_;  // guards automation_ (GUI and idle threads)

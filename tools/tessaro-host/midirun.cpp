@@ -10,7 +10,14 @@ static_assert(kEventsPerBlock <= MidiPlugin::kMaxBlockEvents, "a fed block must 
 PlacedMessages PlaceMessages(const SmfFile& file, const TempoMap& tempo)
 {
     PlacedMessages placed;
-    for (const SmfEvent& e : MergeTracks(file)) {
+    size_t channelMessages = 0;
+    for (const SmfTrack& track : file.tracks)
+        for (const SmfEvent& e : track.events)
+            channelMessages += e.kind == SmfEvent::Kind::Channel;
+    placed.messages.reserve(channelMessages);
+    MergedEvents merged(file);
+    while (const SmfEvent* next = merged.Next()) {
+        const SmfEvent& e = *next;
         if (e.kind == SmfEvent::Kind::SysEx || e.kind == SmfEvent::Kind::Escape) {
             ++placed.sysexCount;
             continue;
@@ -69,46 +76,68 @@ void FeedBlock(MidiPlugin& plugin, const std::vector<TimedMessage>& in, FeedStat
 std::vector<TimedMessage> RunThrough(MidiPlugin& plugin, const std::vector<TimedMessage>& in, int64_t endSample)
 {
     const int64_t origin = plugin.Position();
-    const size_t firstOutput = plugin.Output().size();
-    FeedState state;
-    while (state.pos < endSample || state.next < in.size())
-        FeedBlock(plugin, in, state, endSample);
-
     std::vector<TimedMessage> out;
-    const auto& collected = plugin.Output();
-    for (size_t i = firstOutput; i < collected.size(); ++i) {
-        TimedMessage m;
-        m.sample = collected[i].sample - origin;
-        m.status = collected[i].bytes[0];
-        m.data1 = collected[i].bytes[1] & 0x7F;
-        m.data2 = collected[i].bytes[2] & 0x7F;
-        if (m.status < 0x80 || m.status >= 0xF0)
-            continue;  // not a channel message; nothing a file track can hold as such
-        out.push_back(m);
+    out.reserve(in.size());
+    auto take = [&]() {
+        for (const MidiPlugin::OutputEvent& e : plugin.Output()) {
+            TimedMessage m;
+            m.sample = e.sample - origin;
+            m.status = e.bytes[0];
+            m.data1 = e.bytes[1] & 0x7F;
+            m.data2 = e.bytes[2] & 0x7F;
+            if (m.status < 0x80 || m.status >= 0xF0)
+                continue;  // not a channel message; nothing a file track can hold as such
+            out.push_back(m);
+        }
+        plugin.ClearOutput();
+    };
+    take();  // whatever was kept before the run
+    out.clear();
+    FeedState state;
+    while (state.pos < endSample || state.next < in.size()) {
+        FeedBlock(plugin, in, state, endSample);
+        take();
     }
-    std::stable_sort(out.begin(), out.end(),
-                     [](const TimedMessage& a, const TimedMessage& b) { return a.sample < b.sample; });
+    auto earlier = [](const TimedMessage& a, const TimedMessage& b) { return a.sample < b.sample; };
+    if (!std::is_sorted(out.begin(), out.end(), earlier))
+        std::stable_sort(out.begin(), out.end(), earlier);
     return out;
 }
 
-SmfFile BuildOutputFile(const SmfFile& input, const std::vector<TimedMessage>& out, const TempoMap& tempo)
+std::vector<uint8_t> EncodeOutputFile(const SmfFile& input, const std::vector<TimedMessage>& out,
+                                      const TempoMap& tempo)
 {
-    SmfFile file;
-    file.format = 0;
-    file.division = input.division;
-    file.tracks.emplace_back();
-    std::vector<SmfEvent>& track = file.tracks[0].events;
-    for (const SmfEvent& e : MergeTracks(input)) {
-        if (e.kind == SmfEvent::Kind::Meta && e.status != 0x2F && e.status != 0x20 && e.status != 0x21)
-            track.push_back(e);
-    }
-    const size_t metas = track.size();
-    for (const TimedMessage& m : out)
-        track.push_back(SmfEvent::Channel(tempo.TickAt(m.sample), m.status, m.data1, m.data2));
+    std::vector<const SmfEvent*> metas;
+    MergedEvents merged(input);
+    while (const SmfEvent* e = merged.Next())
+        if (e->kind == SmfEvent::Kind::Meta && e->status != 0x2F && e->status != 0x20 && e->status != 0x21)
+            metas.push_back(e);
+    SmfWriter writer(1, input.division);
+    writer.BeginTrack();
     // Meta events first at equal ticks, so a tempo change precedes the notes it times.
-    std::inplace_merge(track.begin(), track.begin() + ptrdiff_t(metas), track.end(),
-                       [](const SmfEvent& a, const SmfEvent& b) { return a.tick < b.tick; });
-    return file;
+    size_t m = 0;
+    for (const TimedMessage& message : out) {
+        const uint32_t tick = tempo.TickAt(message.sample);
+        for (; m < metas.size() && metas[m]->tick <= tick; ++m)
+            writer.Add(*metas[m]);
+        const uint8_t data[2] = {message.data1, message.data2};
+        writer.Add(tick, SmfEvent::Kind::Channel, message.status, data, 2);
+    }
+    for (; m < metas.size(); ++m)
+        writer.Add(*metas[m]);
+    writer.EndTrack();
+    return writer.Take();
+}
+
+void KeepOnlyMetaEvents(SmfFile& file)
+{
+    for (SmfTrack& track : file.tracks) {
+        std::vector<SmfEvent> metas;
+        for (SmfEvent& e : track.events)
+            if (e.kind == SmfEvent::Kind::Meta)
+                metas.push_back(std::move(e));
+        track.events.swap(metas);
+    }
 }
 
 }  // namespace host

@@ -44,12 +44,18 @@ void FeedBlock(MidiPlugin& plugin, const std::vector<TimedMessage>& in, FeedStat
 
 // Feeds the messages to a started plug-in from its current position (taken
 // as sample 0) up to endSample and returns what it sent back, in time order.
+// The plug-in's kept output is taken block by block and cleared.
 std::vector<TimedMessage> RunThrough(MidiPlugin& plugin, const std::vector<TimedMessage>& in, int64_t endSample);
 
-// The output file: the input's meta events (tempo, time signature, names;
-// end-of-track, channel prefix and port are per-track and left out) and the
-// plug-in's messages, in one track.
-SmfFile BuildOutputFile(const SmfFile& input, const std::vector<TimedMessage>& out, const TempoMap& tempo);
+// The output file, encoded: the input's meta events (tempo, time signature,
+// names; end-of-track, channel prefix and port are per-track and left out)
+// and the plug-in's messages, in one track.
+std::vector<uint8_t> EncodeOutputFile(const SmfFile& input, const std::vector<TimedMessage>& out,
+                                      const TempoMap& tempo);
+
+// Drops the input's channel messages once they are placed: the output
+// needs only its meta events.
+void KeepOnlyMetaEvents(SmfFile& file);
 
 }  // namespace host
 }  // namespace tessaro

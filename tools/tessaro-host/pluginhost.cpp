@@ -185,6 +185,30 @@ std::string PluginHost::ParameterDisplay(int index) const
     return display;
 }
 
+bool PluginHost::SaveBank(PresetFile& bank, std::string& error)
+{
+    if (!effect_ || !(effect_->flags & effFlagsProgramChunks)) {
+        error = "the plug-in does not keep its presets as chunks";
+        return false;
+    }
+    void* data = nullptr;
+    const VstIntPtr size = Dispatch(effGetChunk, 0, 0, &data);
+    if (size <= 0 || !data) {
+        error = "the plug-in gave no bank chunk";
+        return false;
+    }
+    bank = PresetFile();
+    bank.kind = PresetFile::Kind::Bank;
+    bank.version = 2;
+    bank.fxID = effect_->uniqueID;
+    bank.fxVersion = effect_->version;
+    bank.numPrograms = effect_->numPrograms;
+    bank.currentProgram = static_cast<int32_t>(Dispatch(effGetProgram));
+    const uint8_t* bytes = static_cast<const uint8_t*>(data);
+    bank.chunk.assign(bytes, bytes + size);
+    return true;
+}
+
 void PluginHost::Start(float sampleRate, int blockSize)
 {
     if (!effect_)

@@ -56,6 +56,7 @@ public:
     void SetParameter(int index, float value) override;
     void SetProgram(int program) override;
     bool LoadPreset(const PresetFile& preset, const std::string& path, std::string& error) override;
+    bool SaveBank(PresetFile& bank, std::string& error) override;
     std::string ParameterName(int index) const override;
     std::string ParameterDisplay(int index) const override;
 

@@ -1,91 +1,83 @@
 #include "tools/tessaro-host/png.h"
 
-#include "tools/tessaro-host/deflate.h"
-#include "tools/tessaro-host/filewrite.h"
+#include <png.h>
 
-#include <algorithm>
+#include <new>
+
+#include "tools/tessaro-host/filewrite.h"
 
 namespace tessaro {
 namespace host {
 
-uint32_t Crc32(const uint8_t* data, size_t size, uint32_t crc)
-{
-    static uint32_t table[256];
-    static const bool ready = [] {
-        for (uint32_t n = 0; n < 256; ++n) {
-            uint32_t c = n;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            table[n] = c;
-        }
-        return true;
-    }();
-    (void)ready;
-    crc = ~crc;
-    for (size_t i = 0; i < size; ++i)
-        crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-    return ~crc;
-}
-
-uint32_t Adler32(const uint8_t* data, size_t size, uint32_t adler)
-{
-    uint32_t a = adler & 0xFFFF, b = adler >> 16;
-    for (size_t i = 0; i < size; ++i) {
-        a = (a + data[i]) % 65521;
-        b = (b + a) % 65521;
-    }
-    return (b << 16) | a;
-}
-
 namespace {
 
-void PutBe32(std::vector<uint8_t>& out, uint32_t v)
+void Append(png_structp png, png_bytep data, png_size_t size)
 {
-    out.push_back(uint8_t(v >> 24));
-    out.push_back(uint8_t(v >> 16));
-    out.push_back(uint8_t(v >> 8));
-    out.push_back(uint8_t(v));
+    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+    bool full = false;
+    try {
+        out->insert(out->end(), data, data + size);
+    } catch (const std::bad_alloc&) {
+        full = true;  // no exception may cross libpng's C code
+    }
+    if (full)
+        png_error(png, "out of memory");
 }
 
-void PutChunk(std::vector<uint8_t>& out, const char type[4], const std::vector<uint8_t>& body)
+void NoFlush(png_structp) {}
+
+// libpng reports errors by jumping back to the setjmp in EncodePng; it
+// prints nothing of its own.
+void OnError(png_structp png, png_const_charp)
 {
-    PutBe32(out, static_cast<uint32_t>(body.size()));
-    const size_t start = out.size();
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), body.begin(), body.end());
-    PutBe32(out, Crc32(out.data() + start, out.size() - start));
+    png_longjmp(png, 1);
 }
+
+void OnWarning(png_structp, png_const_charp) {}
 
 }  // namespace
 
 std::vector<uint8_t> EncodePng(int width, int height, const std::vector<uint8_t>& rgb)
 {
-    // Each row is preceded by filter type 0 (none).
-    const size_t stride = size_t(width) * 3;
-    std::vector<uint8_t> raw;
-    raw.reserve((stride + 1) * size_t(height));
-    for (int y = 0; y < height; ++y) {
-        raw.push_back(0);
-        raw.insert(raw.end(), rgb.begin() + ptrdiff_t(y * stride), rgb.begin() + ptrdiff_t((y + 1) * stride));
+    std::vector<uint8_t> out;
+    if (width <= 0 || height <= 0 || rgb.size() < size_t(width) * size_t(height) * 3)
+        return out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return out;
     }
-
-    const std::vector<uint8_t> z = ZlibCompress(raw);
-
-    std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    std::vector<uint8_t> header;
-    PutBe32(header, uint32_t(width));
-    PutBe32(header, uint32_t(height));
-    header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, truecolour, deflate, no filter set, no interlace
-    PutChunk(png, "IHDR", header);
-    PutChunk(png, "IDAT", z);
-    PutChunk(png, "IEND", {});
-    return png;
+    std::vector<png_bytep> rows(static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y)
+        rows[size_t(y)] = const_cast<png_bytep>(rgb.data() + size_t(y) * size_t(width) * 3);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        out.clear();
+        return out;
+    }
+    png_set_write_fn(png, &out, Append, NoFlush);
+    // Pictures of flat colour and thin lines: the strongest compression
+    // costs little at these sizes.
+    png_set_compression_level(png, 9);
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    png_write_image(png, rows.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
 }
 
 bool WritePngFile(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb,
                   std::string& error)
 {
-    return WriteWholeFile(path, EncodePng(width, height, rgb), error);
+    const std::vector<uint8_t> png = EncodePng(width, height, rgb);
+    if (png.empty()) {
+        error = path + ": the picture could not be encoded (out of memory?); nothing was written";
+        return false;
+    }
+    return WriteWholeFile(path, png, error);
 }
 
 }  // namespace host

@@ -1,8 +1,7 @@
-// PNG writing without a compression library: 8-bit RGB rows, compressed by
-// the host's own small deflate coder.
+// PNG pictures of 8-bit RGB pixels (piano rolls, screenshots), encoded
+// with libpng.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -10,10 +9,8 @@
 namespace tessaro {
 namespace host {
 
-uint32_t Crc32(const uint8_t* data, size_t size, uint32_t crc = 0);
-uint32_t Adler32(const uint8_t* data, size_t size, uint32_t adler = 1);
-
-// Encodes 8-bit RGB pixels, row after row, three bytes per pixel.
+// Encodes 8-bit RGB pixels, row after row, three bytes per pixel; empty
+// when libpng fails (it only can when memory runs out).
 std::vector<uint8_t> EncodePng(int width, int height, const std::vector<uint8_t>& rgb);
 bool WritePngFile(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb,
                   std::string& error);

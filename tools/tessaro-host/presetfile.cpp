@@ -4,10 +4,9 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "plugin/vst/aeffect.h"
+#include "tools/tessaro-host/fileread.h"
 #include "tools/tessaro-host/filewrite.h"
 
 namespace tessaro {
@@ -144,16 +143,9 @@ bool DecodePreset(const std::vector<uint8_t>& in, PresetFile& preset, std::strin
 
 bool ReadPresetFile(const std::string& path, PresetFile& preset, std::string& error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = path + ": cannot open the file";
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(path, "preset file", kLargestPresetFile, bytes, error))
         return false;
-    }
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        error = path + ": cannot read the file";
-        return false;
-    }
     if (!DecodePreset(bytes, preset, error)) {
         error = path + ": " + error;
         return false;

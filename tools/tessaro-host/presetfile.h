@@ -12,6 +12,7 @@
 // current program in the first four bytes of future[].
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -38,6 +39,10 @@ std::string FourCCText(int32_t id);
 std::vector<uint8_t> EncodePreset(const PresetFile& preset);
 // Checks the whole structure; on failure says why and leaves preset alone.
 bool DecodePreset(const std::vector<uint8_t>& bytes, PresetFile& preset, std::string& error);
+
+// The largest preset file the host reads (a bank of chunks is a few
+// kilobytes).
+constexpr size_t kLargestPresetFile = 64u << 20;
 
 bool ReadPresetFile(const std::string& path, PresetFile& preset, std::string& error);
 bool WritePresetFile(const std::string& path, const PresetFile& preset, std::string& error);

@@ -1,11 +1,11 @@
 #include "tools/tessaro-host/smf.h"
 
+#include "tools/tessaro-host/fileread.h"
 #include "tools/tessaro-host/filewrite.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <functional>
 
 namespace tessaro {
 namespace host {
@@ -16,9 +16,8 @@ SmfEvent SmfEvent::Channel(uint32_t tick, uint8_t status, uint8_t data1, uint8_t
     e.tick = tick;
     e.kind = Kind::Channel;
     e.status = status;
-    e.data.push_back(data1 & 0x7F);
-    if (ChannelDataLength(status) == 2)
-        e.data.push_back(data2 & 0x7F);
+    const uint8_t bytes[2] = {uint8_t(data1 & 0x7F), uint8_t(data2 & 0x7F)};
+    e.data.assign(bytes, bytes + ChannelDataLength(status));
     return e;
 }
 
@@ -106,7 +105,7 @@ public:
         return false;
     }
 
-    bool Bytes(size_t n, std::vector<uint8_t>& out)
+    bool Bytes(size_t n, SmallBytes& out)
     {
         if (Left() < n)
             return false;
@@ -114,6 +113,8 @@ public:
         p_ += n;
         return true;
     }
+
+    const uint8_t* Here() const { return p_; }
 
     void Skip(size_t n) { p_ += std::min(n, Left()); }
 
@@ -131,6 +132,9 @@ std::string At(const char* what, size_t track, size_t event)
 
 bool ReadTrack(Reader& in, size_t trackIndex, SmfTrack& track, std::string& error)
 {
+    // Every event takes at least two bytes, so this is room enough; pages
+    // of it that stay unused cost no memory.
+    track.events.reserve(in.Left() / 2 + 1);
     uint64_t tick = 0;
     uint8_t running = 0;
     for (size_t n = 0; !in.AtEnd(); ++n) {
@@ -227,21 +231,6 @@ void PutVlq(std::vector<uint8_t>& out, uint32_t value)
     out.push_back(groups[0]);
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = path + ": cannot open the file";
-        return false;
-    }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        error = path + ": cannot read the file";
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 bool ReadSmf(const std::vector<uint8_t>& bytes, SmfFile& file, std::string& error)
@@ -298,9 +287,8 @@ bool ReadSmf(const std::vector<uint8_t>& bytes, SmfFile& file, std::string& erro
             in.Skip(chunkLength);  // unknown chunks are allowed and ignored
             continue;
         }
-        std::vector<uint8_t> body;
-        in.Bytes(chunkLength, body);
-        Reader track(body.data(), body.size());
+        Reader track(in.Here(), chunkLength);
+        in.Skip(chunkLength);
         result.tracks.emplace_back();
         if (!ReadTrack(track, result.tracks.size() - 1, result.tracks.back(), error))
             return false;
@@ -316,7 +304,7 @@ bool ReadSmf(const std::vector<uint8_t>& bytes, SmfFile& file, std::string& erro
 bool ReadSmfFile(const std::string& path, SmfFile& file, std::string& error)
 {
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(path, bytes, error))
+    if (!ReadWholeFile(path, "MIDI file", kLargestMidiFile, bytes, error))
         return false;
     if (!ReadSmf(bytes, file, error)) {
         error = path + ": " + error;
@@ -325,62 +313,82 @@ bool ReadSmfFile(const std::string& path, SmfFile& file, std::string& error)
     return true;
 }
 
+SmfWriter::SmfWriter(int trackCount, uint16_t division)
+{
+    PutBe(out_, kHeaderMagic, 4);
+    PutBe(out_, 6, 4);
+    PutBe(out_, trackCount == 1 ? 0 : 1, 2);
+    PutBe(out_, static_cast<uint32_t>(trackCount), 2);
+    PutBe(out_, division, 2);
+}
+
+void SmfWriter::BeginTrack()
+{
+    PutBe(out_, kTrackMagic, 4);
+    PutBe(out_, 0, 4);  // the length, filled in by EndTrack
+    trackStart_ = out_.size();
+    last_ = 0;
+    running_ = 0;
+    ended_ = false;
+}
+
+void SmfWriter::Add(uint32_t tick, SmfEvent::Kind kind, uint8_t status, const uint8_t* data, size_t size)
+{
+    if (ended_)
+        return;
+    tick = std::max(tick, last_);
+    PutVlq(out_, tick - last_);
+    last_ = tick;
+    switch (kind) {
+    case SmfEvent::Kind::Channel:
+        if (status != running_)
+            out_.push_back(status);
+        running_ = status;
+        for (int i = 0; i < ChannelDataLength(status); ++i)
+            out_.push_back(i < static_cast<int>(size) ? (data[i] & 0x7F) : 0);
+        break;
+    case SmfEvent::Kind::Meta:
+        out_.push_back(0xFF);
+        out_.push_back(status);
+        PutVlq(out_, static_cast<uint32_t>(size));
+        out_.insert(out_.end(), data, data + size);
+        running_ = 0;
+        ended_ = status == kEndOfTrack;
+        break;
+    case SmfEvent::Kind::SysEx:
+    case SmfEvent::Kind::Escape:
+        out_.push_back(kind == SmfEvent::Kind::SysEx ? 0xF0 : 0xF7);
+        PutVlq(out_, static_cast<uint32_t>(size));
+        out_.insert(out_.end(), data, data + size);
+        running_ = 0;
+        break;
+    }
+}
+
+void SmfWriter::EndTrack()
+{
+    if (!ended_) {
+        out_.push_back(0);
+        out_.push_back(0xFF);
+        out_.push_back(kEndOfTrack);
+        out_.push_back(0);
+    }
+    const uint32_t length = static_cast<uint32_t>(out_.size() - trackStart_);
+    for (int i = 0; i < 4; ++i)
+        out_[trackStart_ - 4 + size_t(i)] = static_cast<uint8_t>(length >> (8 * (3 - i)));
+    ended_ = true;
+}
+
 std::vector<uint8_t> WriteSmf(const SmfFile& file)
 {
-    std::vector<uint8_t> out;
-    PutBe(out, kHeaderMagic, 4);
-    PutBe(out, 6, 4);
-    PutBe(out, file.tracks.size() == 1 ? 0 : 1, 2);
-    PutBe(out, static_cast<uint32_t>(file.tracks.size()), 2);
-    PutBe(out, file.division, 2);
-
+    SmfWriter writer(static_cast<int>(file.tracks.size()), file.division);
     for (const SmfTrack& track : file.tracks) {
-        std::vector<uint8_t> body;
-        uint32_t last = 0;
-        uint8_t running = 0;
-        bool ended = false;
-        for (const SmfEvent& e : track.events) {
-            if (ended)
-                break;
-            const uint32_t tick = std::max(e.tick, last);
-            PutVlq(body, tick - last);
-            last = tick;
-            switch (e.kind) {
-            case SmfEvent::Kind::Channel:
-                if (e.status != running)
-                    body.push_back(e.status);
-                running = e.status;
-                for (int i = 0; i < ChannelDataLength(e.status); ++i)
-                    body.push_back(i < static_cast<int>(e.data.size()) ? (e.data[i] & 0x7F) : 0);
-                break;
-            case SmfEvent::Kind::Meta:
-                body.push_back(0xFF);
-                body.push_back(e.status);
-                PutVlq(body, static_cast<uint32_t>(e.data.size()));
-                body.insert(body.end(), e.data.begin(), e.data.end());
-                running = 0;
-                ended = e.status == kEndOfTrack;
-                break;
-            case SmfEvent::Kind::SysEx:
-            case SmfEvent::Kind::Escape:
-                body.push_back(e.kind == SmfEvent::Kind::SysEx ? 0xF0 : 0xF7);
-                PutVlq(body, static_cast<uint32_t>(e.data.size()));
-                body.insert(body.end(), e.data.begin(), e.data.end());
-                running = 0;
-                break;
-            }
-        }
-        if (!ended) {
-            body.push_back(0);
-            body.push_back(0xFF);
-            body.push_back(kEndOfTrack);
-            body.push_back(0);
-        }
-        PutBe(out, kTrackMagic, 4);
-        PutBe(out, static_cast<uint32_t>(body.size()), 4);
-        out.insert(out.end(), body.begin(), body.end());
+        writer.BeginTrack();
+        for (const SmfEvent& e : track.events)
+            writer.Add(e);
+        writer.EndTrack();
     }
-    return out;
+    return writer.Take();
 }
 
 bool WriteSmfFile(const std::string& path, const SmfFile& file, std::string& error)
@@ -391,11 +399,40 @@ bool WriteSmfFile(const std::string& path, const SmfFile& file, std::string& err
 std::vector<SmfEvent> MergeTracks(const SmfFile& file)
 {
     std::vector<SmfEvent> all;
+    size_t total = 0;
     for (const SmfTrack& track : file.tracks)
-        all.insert(all.end(), track.events.begin(), track.events.end());
-    std::stable_sort(all.begin(), all.end(),
-                     [](const SmfEvent& a, const SmfEvent& b) { return a.tick < b.tick; });
+        total += track.events.size();
+    all.reserve(total);
+    MergedEvents merged(file);
+    while (const SmfEvent* e = merged.Next())
+        all.push_back(*e);
     return all;
+}
+
+MergedEvents::MergedEvents(const SmfFile& file) : file_(file), position_(file.tracks.size(), 0)
+{
+    for (size_t t = 0; t < file.tracks.size(); ++t)
+        if (!file.tracks[t].events.empty())
+            heap_.push_back(uint64_t(file.tracks[t].events[0].tick) << 16 | t);
+    std::make_heap(heap_.begin(), heap_.end(), std::greater<uint64_t>());
+}
+
+const SmfEvent* MergedEvents::Next()
+{
+    if (heap_.empty())
+        return nullptr;
+    // The earliest next event; at equal ticks the lower track comes first.
+    std::pop_heap(heap_.begin(), heap_.end(), std::greater<uint64_t>());
+    const size_t t = size_t(heap_.back() & 0xFFFF);
+    const std::vector<SmfEvent>& events = file_.tracks[t].events;
+    const SmfEvent* e = &events[position_[t]++];
+    if (position_[t] < events.size()) {
+        heap_.back() = uint64_t(events[position_[t]].tick) << 16 | t;
+        std::push_heap(heap_.begin(), heap_.end(), std::greater<uint64_t>());
+    } else {
+        heap_.pop_back();
+    }
+    return e;
 }
 
 TempoMap::TempoMap(const SmfFile& file, uint32_t sampleRate) : rate_(sampleRate)
@@ -408,7 +445,9 @@ TempoMap::TempoMap(const SmfFile& file, uint32_t sampleRate) : rate_(sampleRate)
     }
     quarter_ = file.division;
     segments_.push_back({0, 0, 500000});  // 120 beats per minute until told otherwise
-    for (const SmfEvent& e : MergeTracks(file)) {
+    MergedEvents merged(file);
+    while (const SmfEvent* next = merged.Next()) {
+        const SmfEvent& e = *next;
         if (e.kind != SmfEvent::Kind::Meta || e.status != kSetTempo || e.data.size() < 3)
             continue;
         const uint32_t tempo = (uint32_t(e.data[0]) << 16) | (uint32_t(e.data[1]) << 8) | e.data[2];

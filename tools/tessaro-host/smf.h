@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/tessaro-host/smallbytes.h"
+
 namespace tessaro {
 namespace host {
 
@@ -24,7 +26,7 @@ struct SmfEvent {
     uint32_t tick = 0;      // absolute time in ticks from the start of the track
     Kind kind = Kind::Channel;
     uint8_t status = 0;     // channel status byte, or the meta type
-    std::vector<uint8_t> data;  // one or two data bytes, or the payload
+    SmallBytes data;        // one or two data bytes, or the payload
 
     static SmfEvent Channel(uint32_t tick, uint8_t status, uint8_t data1, uint8_t data2 = 0);
     static SmfEvent Meta(uint32_t tick, uint8_t type, std::vector<uint8_t> payload);
@@ -46,6 +48,10 @@ struct SmfFile {
 // Number of data bytes that follow a channel status byte (1 or 2).
 int ChannelDataLength(uint8_t status);
 
+// The largest file the host reads: far beyond any real piece, and small
+// enough that reading it cannot exhaust the memory.
+constexpr size_t kLargestMidiFile = 64u << 20;
+
 // Parses a whole file. Unknown chunks are skipped; a missing end-of-track
 // event is tolerated; running status carries over meta and sysex events,
 // as many writers rely on that.
@@ -58,9 +64,43 @@ bool ReadSmfFile(const std::string& path, SmfFile& file, std::string& error);
 std::vector<uint8_t> WriteSmf(const SmfFile& file);
 bool WriteSmfFile(const std::string& path, const SmfFile& file, std::string& error);
 
+// Encodes a file one event at a time, with running status: Add the events
+// of a track between BeginTrack and EndTrack, which adds an end-of-track
+// event where the track lacks one. Events after an end-of-track event are
+// left out; an event earlier than the one before it is moved to its time.
+class SmfWriter {
+public:
+    SmfWriter(int trackCount, uint16_t division);
+    void BeginTrack();
+    void Add(uint32_t tick, SmfEvent::Kind kind, uint8_t status, const uint8_t* data, size_t size);
+    void Add(const SmfEvent& e) { Add(e.tick, e.kind, e.status, e.data.data(), e.data.size()); }
+    void EndTrack();
+    std::vector<uint8_t> Take() { return std::move(out_); }
+
+private:
+    std::vector<uint8_t> out_;
+    size_t trackStart_ = 0;
+    uint32_t last_ = 0;
+    uint8_t running_ = 0;
+    bool ended_ = false;
+};
+
 // All events of all tracks in time order; events at the same tick keep
 // their track order, then their order within the track.
 std::vector<SmfEvent> MergeTracks(const SmfFile& file);
+
+// The same order one event at a time, without copying the events.
+class MergedEvents {
+public:
+    explicit MergedEvents(const SmfFile& file);
+    // The next event, or null after the last.
+    const SmfEvent* Next();
+
+private:
+    const SmfFile& file_;
+    std::vector<uint64_t> heap_;    // (tick << 16 | track) of each track's next event
+    std::vector<size_t> position_;  // per track, the index of its next event
+};
 
 // Maps ticks to sample positions with the file's tempo changes (or its
 // SMPTE time division) and back. Sample positions are computed in integer
