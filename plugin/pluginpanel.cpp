@@ -19,7 +19,6 @@
 #include "kova/images/text_logo.h"
 #include "kova/threading/timer.h"
 #include "plugin/pluginaccess.h"
-#include "plugin/polyphonyengine.h"
 
 using kova::gui::SCOL;
 using kova::gui::SelectBrush;
@@ -302,18 +301,17 @@ void SPluginPanel::MouseStateChanged(bool* state, int code)
         titleLabel->Show();
 }
 
-std::atomic<bool>* SPluginPanel::LearnTarget(kova::gui::SControl* button)
+bool SPluginPanel::LearnTargetOf(kova::gui::SControl* button, LearnTarget& target) const
 {
-    if (!plugin)
-        return nullptr;
-    PolyphonyEngine& engine = plugin->Engine();
     if (button == learnPolyButton)
-        return &engine.learnPolyCC;
-    if (button == learnKillButton)
-        return &engine.learnKillCC;
-    if (button == learnPanicButton)
-        return &engine.learnPanicCC;
-    return nullptr;
+        target = LearnTarget::Polyphony;
+    else if (button == learnKillButton)
+        target = LearnTarget::Kill;
+    else if (button == learnPanicButton)
+        target = LearnTarget::Panic;
+    else
+        return false;
+    return true;
 }
 
 void SPluginPanel::ParseEvent(kova::gui::SEvent* ev)
@@ -345,19 +343,19 @@ void SPluginPanel::ParseEvent(kova::gui::SEvent* ev)
             ChangeInOneGesture(kParamMidiThrough, (float)v);
         } else if (source == pedalButton) {
             ChangeInOneGesture(kParamSustainPedal, (float)v);
-        } else if (std::atomic<bool>* target = LearnTarget(source)) {
-            const PolyphonyEngine& engine = plugin->Engine();
+        } else if (LearnTarget target; LearnTargetOf(source, target)) {
             if (v == 1) {
                 if (plugin->Suspended()) {
                     MidiLearn(false, true);
                     return;
                 }
-                target->store(true);
+                plugin->ArmLearn(target, true);
                 if (!learning)
                     MidiLearn(true, true);
             } else {
-                target->store(false);
-                if (!engine.learnPolyCC && !engine.learnKillCC && !engine.learnPanicCC)
+                plugin->ArmLearn(target, false);
+                if (!plugin->LearnArmed(LearnTarget::Polyphony) && !plugin->LearnArmed(LearnTarget::Kill) &&
+                    !plugin->LearnArmed(LearnTarget::Panic))
                     MidiLearn(false, true);
             }
         }
@@ -394,8 +392,8 @@ void SPluginPanel::ParseEvent(kova::gui::SEvent* ev)
             return;
         const int colour = StandardColour(blinkPhase ? 4 : 12);
         for (Button* b : {learnPolyButton, learnKillButton, learnPanicButton}) {
-            std::atomic<bool>* target = LearnTarget(b);
-            if (target && target->load()) {
+            LearnTarget target;
+            if (plugin && LearnTargetOf(b, target) && plugin->LearnArmed(target)) {
                 b->SetBackground(colour, true);
                 b->Refresh();
             }
@@ -453,7 +451,7 @@ void SPluginPanel::MidiLearn(bool start, bool resetButtons)
         learning = true;
         blinkPhase = true;
         if (plugin)
-            plugin->Engine().learnMode = true;
+            plugin->SetLearning(true);
         if (learnTimer)
             learnTimer->Start(kLearnBlinkMs);
         return;
@@ -462,7 +460,7 @@ void SPluginPanel::MidiLearn(bool start, bool resetButtons)
         if (learnTimer)
             learnTimer->Stop();
         if (plugin)
-            plugin->Engine().learnMode = false;
+            plugin->SetLearning(false);
         learning = false;
         blinkPhase = false;
     }
@@ -481,8 +479,7 @@ void SPluginPanel::RefreshControls(long index)
 {
     if (!controlsLoaded || !plugin)
         return;
-    PolyphonyEngine& engine = plugin->Engine();
-    auto param = [&engine](int i) { return (double)engine.getParameter(i); };
+    auto param = [this](int i) { return (double)plugin->ParameterValue(i); };
     switch (index) {
     case kParamPolyphony: polyDial->SetValue(Round(param(0) * 127.0), false); break;
     case kParamKill: killButton->SetValue(Round(param(1)), false); break;
@@ -492,11 +489,11 @@ void SPluginPanel::RefreshControls(long index)
     case kParamPolyCC: polyCCDial->SetValue(Round(param(6) * 128.0), false); break;
     case kParamKillCC: killCCDial->SetValue(Round(param(7) * 128.0), false); break;
     case kParamPanicCC: panicCCDial->SetValue(Round(param(8) * 128.0), false); break;
-    case kParamActiveNotes: activeDisplay->SetValue(Round(param(10)), false); break;
+    case kParamActiveNotes: activeDisplay->SetValue(plugin->SoundingNotes(), false); break;
     case kParamLearnDone: MidiLearn(false, true); break;
     case -1: {
         char name[256] = {};
-        engine.getProgramName(name);
+        plugin->ProgramName(name);
         {
             std::lock_guard<std::mutex> lock(nameMutex);
             std::strncpy(programName, name, sizeof programName - 1);

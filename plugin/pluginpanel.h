@@ -33,6 +33,7 @@
 
 #include "kova/data/datastring.h"
 #include "kova/gui/window.h"
+#include "plugin/engineparameters.h"
 
 namespace kova::gui {
 template <bool Vertical>
@@ -62,6 +63,8 @@ public:
 
     static constexpr int kCCTextCount = 129;
     static constexpr int kLearnBlinkMs = 222;
+    // The panel window's creation flags.
+    static constexpr int kCreationFlags = 0x80001;
 
     SPluginPanel(SGlobals* globals, kova::gui::SControl* owner, unsigned int id, const char* name, int flags, int x,
                  int y, int width, int height, int parentWindow, bool unused);
@@ -127,8 +130,8 @@ private:
     // Draws the static background into the background device (dispatcher
     // only, under the display lock).
     void PaintBackground(bool whole);
-    // The learn target flag of the engine that a learn button arms.
-    std::atomic<bool>* LearnTarget(kova::gui::SControl* button);
+    // The learn target a learn button arms; false for other controls.
+    bool LearnTargetOf(kova::gui::SControl* button, LearnTarget& target) const;
     bool PointerInClient(Point& p);
     // The parameter a dial sets; -1 for other controls.
     int DialParameter(kova::gui::SControl* dial) const;
