@@ -43,8 +43,38 @@ std::set<const SControl*>& LiveControls()
     return *live;
 }
 
+unsigned long WindowOfControl(const SControl* control)
+{
+    return control->GetWindow();
+}
+
+void DeliverTick(SControl* control, int timerId, long time)
+{
+    if (control->IsDestroying())
+        return;
+    // A fresh record per tick: listeners may delete the timer during the call.
+    SEvent tick;
+    tick.type = kChannelTimer;
+    tick.kind = SEvent::KindValue;
+    tick.value = timerId;
+    tick.sender = control;
+    tick.time = (clock_t)time;
+    control->SendEvent(&tick);
+}
+
+// The layers below the controls reach them through hooks: the drawing
+// context finds a control's window, a timer's tick its control. Every
+// control's registration installs them (idempotent), so they are in place
+// before any context draws on a control or any timer ticks.
+void InstallControlHooks()
+{
+    context::SDrawing::SetWindowHook(&WindowOfControl);
+    kova::threading::SetTickHook(&DeliverTick);
+}
+
 void Register(const SControl* c)
 {
+    InstallControlHooks();
     std::lock_guard<std::recursive_mutex> lock(DispatchMutex());
     LiveControls().insert(c);
 }
