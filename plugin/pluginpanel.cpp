@@ -25,6 +25,7 @@ using kova::gui::SelectBrush;
 using kova::gui::SelectPen;
 using kova::gui::SelectPenAndBrush;
 using kova::gui::StandardColour;
+using kova::gui::context::SInput;
 using namespace kova::gui::context;
 
 namespace {
@@ -40,17 +41,22 @@ int Round(double v)
 
 constexpr const char* kCreditLine = "MIDI Polyphony Limiter";
 
+// Creation flags: the large buttons are rounded and outlined, the dials
+// rounded.
+constexpr int kLargeButtonFlags = kova::gui::SControl::Outlined | kova::gui::SControl::Rounded;
+constexpr int kDialFlags = kova::gui::SControl::ValueControlMark | kova::gui::SControl::Rounded;
+
 }  // namespace
 
 SPluginPanel::SPluginPanel(SGlobals* globals, kova::gui::SControl* owner, unsigned int id, const char* name,
                            int flags, int x, int y, int width, int height, int parentWindow, bool unused)
     : SWindow(globals, owner, id, name, flags, x, y, width, height, parentWindow, unused)
 {
-    EnableEventHandler(3);
-    EnableEventHandler(5);
-    EnableEventHandler(9);
+    EnableEventHandler(kova::gui::kChannelClick);
+    EnableEventHandler(kova::gui::kChannelValue);
+    EnableEventHandler(kova::gui::kChannelTimer);
     EnableEventHandler(Dial::GestureChannel);
-    AddEventListener(this, 9);
+    AddEventListener(this, kova::gui::kChannelTimer);
     backgroundBitmap = new SDrawBitmap(nullptr, width, height, false);
     backgroundDevice = new SDrawMemoryDevice(drawing ? drawing->GetDevice() : nullptr, backgroundBitmap);
     learnTimer = new kova::threading::STimer(this, globals ? (unsigned)globals->NextId() : 0, 0);
@@ -85,7 +91,7 @@ SPluginPanel::Button* SPluginPanel::MakeButton(const char* name, int x, int y, i
     b->SetLabelColourActive(c(20));
     b->SetHoverColours(c(onColour), c(0));
     b->SetType(type);
-    b->AddEventListener(this, 3);
+    b->AddEventListener(this, kova::gui::kChannelClick);
     kova::gui::SetTooltip(b, tooltip, tip, kova::gui::SIToolTipAnchor::PlaceBelow);
     return b;
 }
@@ -94,7 +100,7 @@ SPluginPanel::Dial* SPluginPanel::MakeDial(const char* name, int x, int y, int w
                                            const char* tip)
 {
     auto c = StandardColour;
-    auto* d = new Dial(globals, this, globals->NextId() + 1, name, 0x30, x, y, w, h, false, true, (int)window, value,
+    auto* d = new Dial(globals, this, globals->NextId() + 1, name, kDialFlags, x, y, w, h, false, true, (int)window, value,
                        0, max, value);
     d->SetColours(c(20), c(20), c(20), c(0), c(0), c(0), c(0));
     d->SetLabelColours(c(0), c(19));
@@ -102,7 +108,7 @@ SPluginPanel::Dial* SPluginPanel::MakeDial(const char* name, int x, int y, int w
     d->SetControlColours(c(20), c(0), c(20), c(20));
     d->SetLabel("", statdata ? statdata->FindFont(8, false, false) : nullptr, 0);
     d->SetValueFont(statdata ? statdata->FindFont(8, false, false) : nullptr);
-    d->AddEventListener(this, 5);
+    d->AddEventListener(this, kova::gui::kChannelValue);
     d->AddEventListener(this, Dial::GestureChannel);
     kova::gui::SetTooltip(d, tooltip, tip, kova::gui::SIToolTipAnchor::PlaceBelow);
     return d;
@@ -124,15 +130,15 @@ void SPluginPanel::LoadControls()
     titleLabel = new kova::gui::SImageLabel(globals, this, globals->NextId() + 1, "(TSRO) Label: Title", 0,
                                             (Width() - 234) / 2, 12, 234, 30, (int)window);
     titleLabel->LoadBackground((void*)kova::images::text_logo, 234, 30);
-    titleLabel->AddEventListener(this, 3);
+    titleLabel->AddEventListener(this, kova::gui::kChannelClick);
     titleLabel->Show();
     Add(titleLabel);
     titleRect = titleLabel->GetWindowRect();
 
-    killButton = MakeButton("(TSRO) Button: Kill Active Notes", 120, 70, 50, 30, 0x40010, "Kill", 4, 11, 20,
+    killButton = MakeButton("(TSRO) Button: Kill Active Notes", 120, 70, 50, 30, kLargeButtonFlags, "Kill", 4, 11, 20,
                             "Option:\nKill Active Notes\n(if polyphony limit reached)");
     killButton->SetFrameColour(c(24), c(20), SCOL(138, 145, 150));
-    panicButton = MakeButton("(TSRO) Button: Midi Panic", 180, 70, 50, 30, 0x40010, "Panic", 2, 1, 20,
+    panicButton = MakeButton("(TSRO) Button: Midi Panic", 180, 70, 50, 30, kLargeButtonFlags, "Panic", 2, 1, 20,
                              "Action:\nSend Midi Panic");
     panicButton->SetFrameColour(c(24), SCOL(255, 255, 255), SCOL(138, 145, 150));
     throughButton = MakeButton("(TSRO) Button: Midi Through", 230, 130, 16, 16, 0, "T", 4, 2, 24,
@@ -287,7 +293,8 @@ void SPluginPanel::MouseStateChanged(bool* state, int code)
 {
     SControl::MouseStateChanged(state, code);
     switch (code) {
-    case 3: case 4: case 5: case 7: case 8: case 9: break;
+    case SInput::LeftDown: case SInput::RightDown: case SInput::MiddleDown:
+    case SInput::LeftDouble: case SInput::RightDouble: case SInput::MiddleDouble: break;
     default: return;
     }
     Point p;
@@ -320,7 +327,7 @@ void SPluginPanel::ParseEvent(kova::gui::SEvent* ev)
         return;
     kova::gui::SControl* source = ev->sender;
     switch (ev->type) {
-    case 3: {
+    case kova::gui::kChannelClick: {
         if (source == titleLabel) {
             titleLabel->Hide();
             return;
@@ -361,7 +368,7 @@ void SPluginPanel::ParseEvent(kova::gui::SEvent* ev)
         }
         return;
     }
-    case 5: {
+    case kova::gui::kChannelValue: {
         const int index = DialParameter(source);
         if (!plugin || index < 0)
             return;
@@ -387,7 +394,7 @@ void SPluginPanel::ParseEvent(kova::gui::SEvent* ev)
         }
         return;
     }
-    case 9: {
+    case kova::gui::kChannelTimer: {
         if (!learnTimer || ev->value != (int)learnTimer->GetId() || !learning)
             return;
         const int colour = StandardColour(blinkPhase ? 4 : 12);

@@ -63,8 +63,8 @@ public:
 
     static constexpr int kCCTextCount = 129;
     static constexpr int kLearnBlinkMs = 222;
-    // The panel window's creation flags.
-    static constexpr int kCreationFlags = 0x80001;
+    // The panel window's creation flags: the corner decoration.
+    static constexpr int kCreationFlags = kova::gui::SControl::PanelMark | kova::gui::SControl::Decorated;
 
     SPluginPanel(SGlobals* globals, kova::gui::SControl* owner, unsigned int id, const char* name, int flags, int x,
                  int y, int width, int height, int parentWindow, bool unused);

@@ -2,7 +2,9 @@
 // window, its drawing context, its mouse and keyboard state, its outgoing
 // event channels and, optionally, a timer, an idle timer and tooltip data.
 //
-// Creation flags (bit values are part of the interface):
+// Creation flags (bit values are part of the interface; CreationFlags names
+// them):
+//   0x1, 0x20 carried by some controls, no meaning here
 //   0x2      set while a container has children (maintained by SWindow)
 //   0x4      pointer enter and leave request RefreshOutlines()
 //   0x8      a button press captures the pointer, the release ends it
@@ -75,6 +77,10 @@ public:
     using Rect = kova::math::geom::Rectangle<int, 2>;
 
     enum CreationFlags {
+        // Carried by the plug-in's panel and value controls; the toolkit
+        // gives them no meaning.
+        PanelMark = 0x1,
+        ValueControlMark = 0x20,
         HasChildren = 0x2,
         OutlineOnHover = 0x4,
         AutoCapture = 0x8,

@@ -26,6 +26,10 @@ enum EventChannel {
     kChannelKeyBinding = 11, // key bindings
 };
 
+// The value of a click on kChannelClick from a label or a flash button: which
+// mouse button clicked.
+enum ClickValue { kClickLeft = 1, kClickMiddle = 2, kClickRight = 3 };
+
 // The record handed to listeners. `data` points into the sender's memory and
 // is valid only during the call.
 class SEvent {
