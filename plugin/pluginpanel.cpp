@@ -18,6 +18,7 @@
 #include "kova/gui/tooltip.h"
 #include "kova/images/text_logo.h"
 #include "kova/threading/timer.h"
+#include "plugin/panellayout.h"
 #include "plugin/pluginaccess.h"
 
 using kova::gui::SCOL;
@@ -79,12 +80,13 @@ SPluginPanel::~SPluginPanel()
     backgroundBitmap = nullptr;
 }
 
-SPluginPanel::Button* SPluginPanel::MakeButton(const char* name, int x, int y, int w, int h, int flags,
+SPluginPanel::Button* SPluginPanel::MakeButton(const char* name, const SPanelPlace& place, int flags,
                                                const char* caption, int type, int onColour, int parentColour,
                                                const char* tip)
 {
     auto c = StandardColour;
-    auto* b = new Button(globals, this, (unsigned)globals->NextId() + 1, name, flags, x, y, w, h, (int)window, false);
+    auto* b = new Button(globals, this, (unsigned)globals->NextId() + 1, name, flags, place.x, place.y, place.width,
+                         place.height, (int)window, false);
     b->SetColours(c(20), c(onColour), c(parentColour), c(0), c(0), c(0), c(0));
     b->SetLabel(caption, statdata ? statdata->FindFont(8, false, false) : nullptr, 0);
     b->SetLabelColours(c(0), c(19));
@@ -96,12 +98,12 @@ SPluginPanel::Button* SPluginPanel::MakeButton(const char* name, int x, int y, i
     return b;
 }
 
-SPluginPanel::Dial* SPluginPanel::MakeDial(const char* name, int x, int y, int w, int h, int value, int max,
+SPluginPanel::Dial* SPluginPanel::MakeDial(const char* name, const SPanelPlace& place, int value, int max,
                                            const char* tip)
 {
     auto c = StandardColour;
-    auto* d = new Dial(globals, this, globals->NextId() + 1, name, kDialFlags, x, y, w, h, false, true, (int)window, value,
-                       0, max, value);
+    auto* d = new Dial(globals, this, globals->NextId() + 1, name, kDialFlags, place.x, place.y, place.width,
+                       place.height, false, true, (int)window, value, 0, max, value);
     d->SetColours(c(20), c(20), c(20), c(0), c(0), c(0), c(0));
     d->SetLabelColours(c(0), c(19));
     d->SetHoverColours(c(20), c(23));
@@ -127,31 +129,32 @@ void SPluginPanel::LoadControls()
     tooltip->roundShape = true;
     tooltip->boldSecond = true;
 
-    titleLabel = new kova::gui::SImageLabel(globals, this, globals->NextId() + 1, "(TSRO) Label: Title", 0,
-                                            (Width() - 234) / 2, 12, 234, 30, (int)window);
-    titleLabel->LoadBackground((void*)kova::images::text_logo, 234, 30);
+    const SPanelPlace& title = panel_layout::kTitle;
+    titleLabel = new kova::gui::SImageLabel(globals, this, globals->NextId() + 1, "(TSRO) Label: Title", 0, title.x,
+                                            title.y, title.width, title.height, (int)window);
+    titleLabel->LoadBackground((void*)kova::images::text_logo, title.width, title.height);
     titleLabel->AddEventListener(this, kova::gui::kChannelClick);
     titleLabel->Show();
     Add(titleLabel);
     titleRect = titleLabel->GetWindowRect();
 
-    killButton = MakeButton("(TSRO) Button: Kill Active Notes", 120, 70, 50, 30, kLargeButtonFlags, "Kill", 4, 11, 20,
-                            "Option:\nKill Active Notes\n(if polyphony limit reached)");
+    killButton = MakeButton("(TSRO) Button: Kill Active Notes", panel_layout::kKill, kLargeButtonFlags, "Kill", 4,
+                            11, 20, "Option:\nKill Active Notes\n(if polyphony limit reached)");
     killButton->SetFrameColour(c(24), c(20), SCOL(138, 145, 150));
-    panicButton = MakeButton("(TSRO) Button: Midi Panic", 180, 70, 50, 30, kLargeButtonFlags, "Panic", 2, 1, 20,
+    panicButton = MakeButton("(TSRO) Button: Midi Panic", panel_layout::kPanic, kLargeButtonFlags, "Panic", 2, 1, 20,
                              "Action:\nSend Midi Panic");
     panicButton->SetFrameColour(c(24), SCOL(255, 255, 255), SCOL(138, 145, 150));
-    throughButton = MakeButton("(TSRO) Button: Midi Through", 230, 130, 16, 16, 0, "T", 4, 2, 24,
+    throughButton = MakeButton("(TSRO) Button: Midi Through", panel_layout::kThrough, 0, "T", 4, 2, 24,
                                "Option:\nMidi Through\n(other than notes)");
-    pedalButton = MakeButton("(TSRO) Button: Sustain Pedal", 210, 130, 16, 16, 0, "S", 4, 2, 24,
+    pedalButton = MakeButton("(TSRO) Button: Sustain Pedal", panel_layout::kPedal, 0, "S", 4, 2, 24,
                              "Option:\nSustain Pedal");
-    presetButton = MakeButton("(TSRO) Button: Preset Switching", 227, 47, 16, 16, 0, "P", 4, 4, 5,
+    presetButton = MakeButton("(TSRO) Button: Preset Switching", panel_layout::kPresets, 0, "P", 4, 4, 5,
                               "Option:\nEnable Preset Switching\n(via Program Changes)");
-    learnPolyButton = MakeButton("(TSRO) Button: Midi Learn (Poly)", 95, 110, 15, 15, 0, "L", 4, 12, 24,
+    learnPolyButton = MakeButton("(TSRO) Button: Midi Learn (Poly)", panel_layout::kLearnPoly, 0, "L", 4, 12, 24,
                                  "Action:\nMidi Learn (Poly)");
-    learnKillButton = MakeButton("(TSRO) Button: Midi Learn (Kill)", 155, 110, 15, 15, 0, "L", 4, 12, 24,
+    learnKillButton = MakeButton("(TSRO) Button: Midi Learn (Kill)", panel_layout::kLearnKill, 0, "L", 4, 12, 24,
                                  "Action:\nMidi Learn (Kill)");
-    learnPanicButton = MakeButton("(TSRO) Button: Midi Learn (Panic)", 215, 110, 15, 15, 0, "L", 4, 12, 24,
+    learnPanicButton = MakeButton("(TSRO) Button: Midi Learn (Panic)", panel_layout::kLearnPanic, 0, "L", 4, 12, 24,
                                   "Action:\nMidi Learn (Panic)");
     for (Button* b : {killButton, panicButton, throughButton, pedalButton, presetButton, learnPolyButton,
                       learnKillButton, learnPanicButton}) {
@@ -159,14 +162,15 @@ void SPluginPanel::LoadControls()
         Add(b);
     }
 
-    polyDial = MakeDial("(TSRO) Control: Polyphony", 60, 70, 50, 30, 16, 127, "Option:\nSet Max Midi Polyphony");
+    polyDial =
+        MakeDial("(TSRO) Control: Polyphony", panel_layout::kPolyphony, 16, 127, "Option:\nSet Max Midi Polyphony");
     SDrawFont* big = statdata ? statdata->FindFont(12, true, false) : nullptr;
     polyDial->SetLabel("", big, 0);
     polyDial->SetValueFont(big);
     polyDial->Show();
     Add(polyDial);
 
-    activeDisplay = MakeDial("(TSRO) Display: Polyphony", 155, 132, 28, 12, 0, 128,
+    activeDisplay = MakeDial("(TSRO) Display: Polyphony", panel_layout::kActiveNotes, 0, 128,
                              "Display:\nMidi Polyphony\n(currently active)");
     activeDisplay->SetColours(c(24), c(24), c(24), c(0), c(0), c(0), c(0));
     activeDisplay->SetLabelColours(c(23), c(19));
@@ -176,9 +180,10 @@ void SPluginPanel::LoadControls()
     activeDisplay->Show();
     Add(activeDisplay);
 
-    polyCCDial = MakeDial("(TSRO) Control: Polyphony CC", 65, 110, 22, 15, 0, 128, "Option:\nRemote CC (Polyphony)");
-    killCCDial = MakeDial("(TSRO) Control: Kill CC", 125, 110, 22, 15, 0, 128, "Option:\nRemote CC (Kill)");
-    panicCCDial = MakeDial("(TSRO) Control: Panic CC", 185, 110, 22, 15, 0, 128, "Option:\nRemote CC (Panic)");
+    polyCCDial =
+        MakeDial("(TSRO) Control: Polyphony CC", panel_layout::kPolyCC, 0, 128, "Option:\nRemote CC (Polyphony)");
+    killCCDial = MakeDial("(TSRO) Control: Kill CC", panel_layout::kKillCC, 0, 128, "Option:\nRemote CC (Kill)");
+    panicCCDial = MakeDial("(TSRO) Control: Panic CC", panel_layout::kPanicCC, 0, 128, "Option:\nRemote CC (Panic)");
 
     ccTexts = new String[kCCTextCount];
     ccTexts[0].Append("---");

@@ -54,6 +54,7 @@ class STimer;
 }
 
 class SIPluginAccess;
+struct SPanelPlace;
 
 class SPluginPanel : public kova::gui::SWindow {
 public:
@@ -124,9 +125,9 @@ public:
 private:
     // Ends the gesture of the dial the user holds, if any.
     void EndGesture();
-    Button* MakeButton(const char* name, int x, int y, int w, int h, int flags, const char* caption, int type,
+    Button* MakeButton(const char* name, const SPanelPlace& place, int flags, const char* caption, int type,
                        int onColour, int parentColour, const char* tip);
-    Dial* MakeDial(const char* name, int x, int y, int w, int h, int value, int max, const char* tip);
+    Dial* MakeDial(const char* name, const SPanelPlace& place, int value, int max, const char* tip);
     // Draws the static background into the background device (dispatcher
     // only, under the display lock).
     void PaintBackground(bool whole);

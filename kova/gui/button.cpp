@@ -313,7 +313,8 @@ void SButton<false>::MouseStateChanged(bool* state, int code)
         if (type & Flash) {
             SetDrawingMode(true);
             Refresh();
-            SendEvent(kChannelClick, SEvent::KindValue, middle ? kClickMiddle : kClickRight, 0.0f, nullptr, this, nullptr);
+            SendEvent(kChannelClick, SEvent::KindValue, middle ? kClickMiddle : kClickRight, 0.0f, nullptr, this,
+                      nullptr);
             value = 0;
             SetDrawingMode(false);
             Refresh();

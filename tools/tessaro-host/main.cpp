@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "plugin/panellayout.h"
 #include "tools/tessaro-host/analysis.h"
 #include "tools/tessaro-host/editorhost.h"
 #include "tools/tessaro-host/example.h"
@@ -34,6 +35,7 @@ const char* const kUsage =
     "  tessaro-host edit PLUGIN.so|BUNDLE.lv2 [--play IN.mid] [--screenshot FILE.png --after MS]\n"
     "               [--no-display-pass] [--set INDEX=VALUE]... [--program N] [--load FILE]\n"
     "  tessaro-host example OUT.mid\n"
+    "  tessaro-host layout   (the editor's size, then each control: NAME X Y WIDTH HEIGHT)\n"
     "Settings apply in the order given. VALUE runs from 0 to 1 and may be a fraction (4/127);\n"
     "for an LV2 bundle INDEX is the VST 2 parameter's and VALUE is converted to the port's units.\n";
 
@@ -438,6 +440,17 @@ int Example(int argc, char** argv)
     return 0;
 }
 
+// The editor panel's layout, for scripts that click on its controls.
+int Layout(int argc, char**)
+{
+    if (argc != 2)
+        return Usage("layout takes no arguments");
+    std::printf("editor %d %d\n", tessaro::kEditorWidth, tessaro::kEditorHeight);
+    for (const SPanelPlace& place : panel_layout::kAll)
+        std::printf("%s %d %d %d %d\n", place.key, place.x, place.y, place.width, place.height);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -455,6 +468,8 @@ int main(int argc, char** argv)
         return Edit(argc, argv);
     if (command == "example")
         return Example(argc, argv);
+    if (command == "layout")
+        return Layout(argc, argv);
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
         return 0;
