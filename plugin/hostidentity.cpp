@@ -22,9 +22,10 @@ const HostPattern kHostPatterns[] = {
 // Cubase from this vendor version on is the fourth generation.
 constexpr int kCubase4VendorVersion = 8200;
 
-// Hosts that crash on audioMasterBeginEdit. Ardour (7.3 seen) dies in its
-// begin-edit handling, on its plug-in GUI thread, for a parameter under
-// Touch or Latch automation.
+// Hosts that crash on audioMasterBeginEdit. Ardour (7.3 seen, later
+// releases too) dies in its begin-edit handling for a parameter under Touch
+// or Latch automation: it starts the touch on its VST event thread, which
+// has no tempo map.
 const char* const kHostsWithoutGestures[] = {"Ardour"};
 
 // Display names by host code.
