@@ -1,7 +1,5 @@
 #include "plugin/audioeffect.h"
 
-#include "plugin/aeffeditor.h"
-
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -61,11 +59,7 @@ AudioEffect::AudioEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, 
     cEffect.processReplacing = processClassReplacing;
 }
 
-AudioEffect::~AudioEffect()
-{
-    delete editor;
-    editor = nullptr;
-}
+AudioEffect::~AudioEffect() = default;
 
 VstIntPtr AudioEffect::CallHost(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
 {
@@ -103,10 +97,7 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
         else
             resume();
         return 0;
-    case effEditGetRect: return editor ? editor->getRect((ERect**)ptr) : 0;
-    case effEditOpen: return editor ? editor->open(ptr) : 0;
-    case effEditClose: if (editor) editor->close(); return 0;
-    case effEditIdle: if (editor) editor->idle(); return 0;
+    // The editor opcodes are the plug-in base's (SPlugin::dispatcher).
     case effIdentify: return kVstFourCC('N', 'v', 'E', 'f');
     case effGetChunk: return ptr ? getChunk((void**)ptr, index != 0) : 0;
     case effSetChunk: return setChunk(ptr, (VstInt32)value, index != 0);

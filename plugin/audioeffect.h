@@ -89,7 +89,7 @@ protected:
 
 public:
     float sampleRate = 44100.0f;
-    AEffEditor* editor = nullptr;  // owned
+    AEffEditor* editor = nullptr;  // the derived plug-in owns it
     audioMasterCallback audioMaster;
     VstInt32 numPrograms;
     VstInt32 numParams;

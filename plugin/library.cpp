@@ -4,7 +4,7 @@
 #include "kova/gui/processresources.h"
 #include "kova/system/systemdata.h"
 #include "plugin/identity.h"
-#include "plugin/plugineditor.h"
+#include "plugin/startupstatus.h"
 #include "plugin/vstplugin.h"
 
 #include <cstdio>

@@ -12,6 +12,6 @@ void TessaroLibraryUnload();
 // requirements, creates one instance or reports why it cannot.
 AEffect* TessaroCreateInstance(audioMasterCallback audioMaster);
 
-// The load-failure message for a start-up status (see plugineditor.h).
+// The load-failure message for a start-up status (plugin/startupstatus.h).
 // hostName is used for status 3.
 void TessaroFailureMessage(int status, const char* hostName, char* out, int size);

@@ -1,55 +1,30 @@
 #include "plugin/plugineditor.h"
 
-#include "kova/data/datastring.h"
 #include "kova/gui/connection.h"
-#include "kova/gui/control.h"
-#include "kova/gui/cursor.h"
-#include "kova/gui/dispatchguard.h"
 #include "kova/gui/eventpump.h"
-#include "kova/gui/globals.h"
+#include "plugin/editorframe.h"
+#include "plugin/editorsession.h"
+#include "plugin/hostidentity.h"
 #include "plugin/identity.h"
 #include "plugin/pluginpanel.h"
-#include "plugin/splugin.h"
 
 #include <X11/Xlib.h>
-#include <cstring>
 
 namespace {
 
-struct HostPattern {
-    const char* product;
-    int code;
-};
-
-// Tested in this order; the first match decides. "Cubase" comes first and
-// is refined by the vendor version.
-const HostPattern kHostPatterns[] = {
-    {"Cubase", kHostCubase},       {"Samplitude", kHostSamplitude}, {"SAVIHost", kHostSaviHost},
-    {"Melodyne", kHostMelodyne},   {"Tracktion", kHostTracktion},   {"Cantabile", kHostCantabile},
-    {"Phrazor", kHostPhrazor},     {"Usine", kHostUsine},           {"energyXT", kHostEnergyXT},
-};
-
-// Hosts that crash on audioMasterBeginEdit. Ardour (7.3 seen) dies in its
-// begin-edit handling, on its plug-in GUI thread, for a parameter under
-// Touch or Latch automation.
-const char* const kHostsWithoutGestures[] = {"Ardour"};
-
-// Display names by host code.
-const char* const kHostNames[] = {
-    "(unknown)", "Sonar",     "Energy XT",  "Project 5", "FL Studio", "Cantabile", "SaviHost",
-    "Melodyne",  "Cubase/Nuendo", "Cubase4/Nuendo4", "Samplitude", "Tracktion", "Phrazor", "Usine",
-};
+// The idle timer's period: the panel shows the engine's changes this often.
+constexpr int kIdlePeriodMs = 22;
 
 }  // namespace
 
-SPluginEditor::SPluginEditor(SPlugin* plugin, SIPluginAccess* access, SGlobals* globals, int& status)
-    : AEffEditor(plugin), globals(globals), plugin(plugin), access(access)
+SPluginEditor::SPluginEditor(AudioEffect* effect, SIEditorFrame& frame, SIPluginAccess& access,
+                             SEngineChangeBoard& changes, int& status)
+    : AEffEditor(effect), frame(frame), changes(changes)
 {
     // The panel is refreshed from a toolkit thread, so Xlib must be
     // thread-safe before any window exists.
     XInitThreads();
-    for (auto& flag : dirty)
-        flag.store(0, std::memory_order_relaxed);
+    session = std::make_unique<SEditorSession>(access, changes, SEditorSession::Windows::Parked);
     GetHostApp(status);
 }
 
@@ -57,69 +32,28 @@ SPluginEditor::~SPluginEditor()
 {
     if (isOpen)
         close();
-    delete cursor;
-    cursor = nullptr;
-    // The event pump may be dispatching to these windows on its thread.
-    kova::gui::SDispatchGuard guard;
-    delete panel;
-    panel = nullptr;
-    delete holder;
-    holder = nullptr;
+    session.reset();
 }
 
-int SPluginEditor::IdentifyHost(const char* product, VstInt32 vendorVersion, int& status)
+SPluginPanel* SPluginEditor::Panel() const
 {
-    if (!product || !*product)
-        return kHostUnknown;
-    for (const HostPattern& pattern : kHostPatterns) {
-        if (!std::strstr(product, pattern.product))
-            continue;
-        if (pattern.code == kHostCubase)
-            return vendorVersion > 8199 ? kHostCubase4 : kHostCubase;
-        if (pattern.code == kHostUsine)
-            status = kStartupHostNotSupported;
-        return pattern.code;
-    }
-    return kHostUnknown;
+    return session->Panel();
 }
 
-const char* SPluginEditor::HostName(int code)
+kova::gui::SControl* SPluginEditor::Holder() const
 {
-    if (code < 0 || code >= (int)(sizeof kHostNames / sizeof kHostNames[0]))
-        return kHostNames[0];
-    return kHostNames[code];
+    return session->Holder();
 }
 
 void SPluginEditor::GetHostApp(int& status)
 {
     char vendor[128] = {};
     char product[128] = {};
-    plugin->getHostVendorString(vendor);
-    plugin->getHostProductString(product);
+    frame.HostStrings(vendor, product);
     product[sizeof product - 1] = 0;
-    VstInt32 version = std::strstr(product, "Cubase") ? plugin->getHostVendorVersion() : 0;
+    const int version = HostNeedsVendorVersion(product) ? frame.HostVendorVersion() : 0;
     hostCode = IdentifyHost(product, version, status);
-    for (const char* host : kHostsWithoutGestures)
-        if (std::strstr(product, host))
-            hostTakesGestures = false;
-}
-
-void SPluginEditor::CreateWindows()
-{
-    using kova::data::datastring;
-    datastring<32, char> holderTitle(64, "%s (%i)", tessaro::kProductName, globals->random.Integer());
-    holder = new kova::gui::SControl(globals, nullptr, (unsigned)globals->TakeId(), holderTitle.c_str(), 0, 0, 0,
-                                     tessaro::kEditorWidth, tessaro::kEditorHeight, 0, false);
-    holder->SetSize(tessaro::kEditorWidth, tessaro::kEditorHeight);
-    holderWindow = holder->GetWindow();
-
-    datastring<32, char> panelTitle(64, "%s (%i)", tessaro::kProductName, globals->random.Integer());
-    // Made inside the holder and then reparented: hosts serve the events of
-    // a window that arrives in their window by reparenting.
-    panel = new SPluginPanel(globals, nullptr, (unsigned)globals->TakeId(), panelTitle.c_str(), 0x80001, 0, 0,
-                             tessaro::kEditorWidth, tessaro::kEditorHeight, (int)holderWindow, false);
-    panel->SetPlugin(access);
-    panel->LoadControls();
+    hostTakesGestures = ::HostTakesGestures(product);
 }
 
 VstInt32 SPluginEditor::open(void* parent)
@@ -128,34 +62,9 @@ VstInt32 SPluginEditor::open(void* parent)
         close();
     systemWindow = parent;
     parentWindow = (unsigned long)(uintptr_t)parent;
-    globals->hostWindow = (Window)parentWindow;
-    if (plugin->effectName) {
-        globals->pluginName.Clear(false);
-        globals->pluginName.Append(plugin->effectName->c_str());
-    }
-    if (plugin->pluginDirectory) {
-        globals->pluginDirectory.Clear(false);
-        globals->pluginDirectory.Append(plugin->pluginDirectory->c_str());
-    }
-
+    session->SetPluginTexts(frame.EffectName(), frame.PluginDirectory());
     SetSize(tessaro::kEditorWidth, tessaro::kEditorHeight);
-    {
-        // The toolkit's pump may be dispatching to the panel meanwhile.
-        kova::gui::SDispatchGuard guard;
-        if (!holder)
-            CreateWindows();
-        panel->Reparent((int)parentWindow);
-        // Reparenting keeps the position; the panel fills the host's window.
-        panel->SetPosition(0, 0);
-    }
-
-    cursor = new kova::gui::SCursor();
-    cursor->SetWindow((Window)parentWindow);
-    cursor->CreateDefault();
-    globals->cursor = cursor;
-
-    panel->Show();
-    globals->NextId();
+    session->Open(parentWindow);
 
     // No host has handed over its display: the windows are on the plug-in's
     // own connection, which nothing but the toolkit's pump reads.
@@ -163,14 +72,10 @@ VstInt32 SPluginEditor::open(void* parent)
         kova::gui::StartEventPump();
 
     idleFunction = &SPluginEditor::idlestatic;
-    panel->CreateIdleTimer(22, false);
-    panel->CreateIdleFunction(&idleFunction, this);
+    Panel()->CreateIdleTimer(kIdlePeriodMs, false);
+    Panel()->CreateIdleFunction(&idleFunction, this);
 
-    plugin->pluginLock.Lock();
-    plugin->editorClosed = false;
-    plugin->pluginLock.Unlock();
     isOpen = true;
-    postUpdate();
     if (Display* d = kova::gui::GetDisplay())
         XFlush(d);
     return 1;
@@ -178,30 +83,15 @@ VstInt32 SPluginEditor::open(void* parent)
 
 void SPluginEditor::close()
 {
-    plugin->pluginLock.Lock();
-    plugin->editorClosed = true;
-    plugin->pluginLock.Unlock();
     isOpen = false;
-    if (panel) {
+    if (SPluginPanel* panel = Panel()) {
         // Both wait for an idle call under way: after them no idle call
         // reaches the panel.
         panel->DestroyIdleFunction();
         panel->DestroyIdleTimer();
     }
-    {
-        // Not while the toolkit's pump dispatches (it uses the cursor).
-        kova::gui::SDispatchGuard guard;
-        if (panel) {
-            // A drag cut short by the closing leaves no parameter held.
-            panel->LetGoOfDials();
-            panel->Reparent((int)holderWindow);
-        }
-        globals->cursor = nullptr;
-        delete cursor;
-        cursor = nullptr;
-    }
+    session->Close();
     parentWindow = 0;
-    globals->hostWindow = 0;
     systemWindow = nullptr;
     if (Display* d = kova::gui::GetDisplay())
         XFlush(d);
@@ -209,58 +99,44 @@ void SPluginEditor::close()
 
 void SPluginEditor::idle()
 {
-    if (!isOpen)
-        return;
-    if (updatePending.exchange(0)) {
-        update();
-        return;
-    }
-    if (indexedPending.exchange(false))
-        updateIndexed();
+    if (isOpen)
+        session->ShowChanges();
 }
 
 void SPluginEditor::update()
 {
-    if (!isOpen)
-        return;
-    for (auto& flag : dirty)
-        flag.store(0, std::memory_order_relaxed);
-    Refresh(-1);
+    if (isOpen)
+        session->ShowAll();
 }
 
 void SPluginEditor::postUpdate()
 {
-    updatePending = 1;
+    changes.EverythingChanged();
 }
 
 void SPluginEditor::updateIndexed()
 {
-    if (!isOpen)
-        return;
-    for (int index = 0; index < kIndexCount; ++index)
-        if (dirty[index].exchange(0))
-            Refresh(index);
+    if (isOpen)
+        session->ShowChanges();
 }
 
 void SPluginEditor::postUpdateIndexed(long index)
 {
-    if (index < 0 || index >= kIndexCount)
-        return;
-    dirty[index].store(1, std::memory_order_release);
-    indexedPending.store(true, std::memory_order_release);
+    // The board's indices are the engine's; others would count as
+    // everything having changed.
+    if (index >= 0 && index < SEngineChangeBoard::kIndices)
+        changes.ParameterChanged((int)index);
 }
 
 void SPluginEditor::updateAtIndex(long index)
 {
-    if (!isOpen || index < 0 || index >= kIndexCount)
-        return;
-    dirty[index].store(0);
-    Refresh(index);
+    if (isOpen && index >= 0)
+        session->Show(index);
 }
 
 void SPluginEditor::idleslow()
 {
-    if (panel)
+    if (SPluginPanel* panel = Panel())
         panel->TimerProc(0);
 }
 
@@ -272,25 +148,15 @@ void SPluginEditor::idlestatic(void* editor)
 
 int SPluginEditor::SetSize(int width, int height)
 {
-    plugin->editorRect.top = 0;
-    plugin->editorRect.left = 0;
-    plugin->editorRect.bottom = (int16_t)height;
-    plugin->editorRect.right = (int16_t)width;
-    char sizeWindow[] = "sizeWindow";
-    if (!plugin->canHostDo(sizeWindow) && parentWindow) {
+    frame.SetEditorRect(width, height);
+    if (!frame.HostSizesWindow() && parentWindow) {
         if (Display* d = kova::gui::GetDisplay())
             XResizeWindow(d, (Window)parentWindow, (unsigned)width, (unsigned)height);
     }
-    const int result = plugin->sizeWindow(width, height) ? 1 : 0;
-    if (panel) {
+    const int result = frame.SizeHostWindow(width, height) ? 1 : 0;
+    if (SPluginPanel* panel = Panel()) {
         panel->SetSize(width, height);
         return 1;
     }
     return result;
-}
-
-void SPluginEditor::Refresh(long index)
-{
-    if (panel)
-        panel->RefreshControls(index);
 }

@@ -1,16 +1,12 @@
-// The editor object the host opens and closes. It identifies the host when
-// the plug-in is created and carries change notifications from the engine
-// (posted from any thread as flags) to the control panel; the panel reaches
-// the plug-in through SIPluginAccess.
+// The VST 2 editor: the glue between the host's editor opcodes and the
+// editor session (plugin/editorsession.h), which owns the panel and its
+// windows. It identifies the host when the plug-in is created, sizes the
+// host's window, and runs the idle timer that shows the engine's changes.
 //
-// Windows: the first open makes a hidden holder window and the panel inside
-// it, then moves the panel into the host's window (hosts serve the events of
-// a window that arrives there by reparenting). Close parks the panel in the
-// holder again, so one panel keeps its state from the first open until the
-// editor is destroyed.
-//
-// Idle: while open, the toolkit's idle thread calls idle() about every
-// 22 ms; it hands the posted indices to the panel. close() removes the idle
+// Changes: the engine's change board (plugin/enginechangeboard.h) counts
+// them from any thread; postUpdate and postUpdateIndexed count on the same
+// board. While open, the toolkit's idle thread calls idle() about every
+// 22 ms; it refreshes the panel from what moved. close() removes the idle
 // function and waits for a call under way, so once it returns no idle call
 // touches the panel.
 //
@@ -22,45 +18,24 @@
 #include "plugin/aeffeditor.h"
 
 #include <atomic>
-#include <cstdint>
+#include <memory>
 
-class SGlobals;
+class SEditorSession;
+class SEngineChangeBoard;
+class SIEditorFrame;
 class SIPluginAccess;
-class SPlugin;
 class SPluginPanel;
 
 namespace kova::gui {
 class SControl;
-class SCursor;
-}  // namespace kova::gui
-
-enum HostCode {
-    kHostUnknown = 0,
-    kHostEnergyXT = 2,
-    kHostCantabile = 5,
-    kHostSaviHost = 6,
-    kHostMelodyne = 7,
-    kHostCubase = 8,
-    kHostCubase4 = 9,
-    kHostSamplitude = 10,
-    kHostTracktion = 11,
-    kHostPhrazor = 12,
-    kHostUsine = 13,
-};
-
-// Start-up statuses passed down the constructor chain to main.
-enum StartupStatus {
-    kStartupOk = 0,
-    kStartupSystemNotSupported = 2,
-    kStartupHostNotSupported = 3,
-    kStartupRefuseSilently = 4,
-};
+}
 
 class SPluginEditor : public AEffEditor {
 public:
     // Identifies the host; status becomes kStartupHostNotSupported for a
     // refused one.
-    SPluginEditor(SPlugin* plugin, SIPluginAccess* access, SGlobals* globals, int& status);
+    SPluginEditor(AudioEffect* effect, SIEditorFrame& frame, SIPluginAccess& access, SEngineChangeBoard& changes,
+                  int& status);
     ~SPluginEditor() override;
 
     VstInt32 open(void* parent) override;
@@ -81,36 +56,18 @@ public:
     // False for a host known to crash on edit gestures: it is told only of
     // the changes.
     bool HostTakesGestures() const { return hostTakesGestures; }
-    SPluginPanel* Panel() const { return panel; }
-    kova::gui::SControl* Holder() const { return holder; }
+    SPluginPanel* Panel() const;
+    kova::gui::SControl* Holder() const;
     unsigned long ParentWindow() const { return parentWindow; }
     bool IsOpen() const { return isOpen.load(std::memory_order_acquire); }
-    // The host code a product string yields; status becomes 3 for a refused host.
-    static int IdentifyHost(const char* product, VstInt32 vendorVersion, int& status);
-    // The display name of a host code; "(unknown)" for codes it does not know.
-    static const char* HostName(int code);
-
-    static constexpr int kIndexCount = 256;
 
 private:
-    // Hands one index (-1: all) to the panel.
-    void Refresh(long index);
-    // Makes the holder and the panel inside it (first open).
-    void CreateWindows();
-
     void (*idleFunction)(void*) = nullptr;
-    SGlobals* globals;
-    SPluginPanel* panel = nullptr;
-    SPlugin* plugin;
-    SIPluginAccess* access;
-    int hostCode = kHostUnknown;
+    SIEditorFrame& frame;
+    SEngineChangeBoard& changes;
+    std::unique_ptr<SEditorSession> session;
+    int hostCode = 0;
     bool hostTakesGestures = true;
-    std::atomic<bool> indexedPending{false};
     std::atomic<bool> isOpen{false};
-    std::atomic<int> updatePending{0};
-    std::atomic<uint8_t> dirty[kIndexCount];
-    kova::gui::SCursor* cursor = nullptr;
     unsigned long parentWindow = 0;
-    kova::gui::SControl* holder = nullptr;
-    unsigned long holderWindow = 0;
 };

@@ -18,14 +18,15 @@
 #include "kova/gui/tooltip.h"
 #include "kova/images/text_logo.h"
 #include "kova/threading/timer.h"
+#include "plugin/panellayout.h"
 #include "plugin/pluginaccess.h"
-#include "plugin/polyphonyengine.h"
 
 using kova::gui::SCOL;
 using kova::gui::SelectBrush;
 using kova::gui::SelectPen;
 using kova::gui::SelectPenAndBrush;
 using kova::gui::StandardColour;
+using kova::gui::context::SInput;
 using namespace kova::gui::context;
 
 namespace {
@@ -41,17 +42,22 @@ int Round(double v)
 
 constexpr const char* kCreditLine = "MIDI Polyphony Limiter";
 
+// Creation flags: the large buttons are rounded and outlined, the dials
+// rounded.
+constexpr int kLargeButtonFlags = kova::gui::SControl::Outlined | kova::gui::SControl::Rounded;
+constexpr int kDialFlags = kova::gui::SControl::ValueControlMark | kova::gui::SControl::Rounded;
+
 }  // namespace
 
 SPluginPanel::SPluginPanel(SGlobals* globals, kova::gui::SControl* owner, unsigned int id, const char* name,
                            int flags, int x, int y, int width, int height, int parentWindow, bool unused)
     : SWindow(globals, owner, id, name, flags, x, y, width, height, parentWindow, unused)
 {
-    EnableEventHandler(3);
-    EnableEventHandler(5);
-    EnableEventHandler(9);
+    EnableEventHandler(kova::gui::kChannelClick);
+    EnableEventHandler(kova::gui::kChannelValue);
+    EnableEventHandler(kova::gui::kChannelTimer);
     EnableEventHandler(Dial::GestureChannel);
-    AddEventListener(this, 9);
+    AddEventListener(this, kova::gui::kChannelTimer);
     backgroundBitmap = new SDrawBitmap(nullptr, width, height, false);
     backgroundDevice = new SDrawMemoryDevice(drawing ? drawing->GetDevice() : nullptr, backgroundBitmap);
     learnTimer = new kova::threading::STimer(this, globals ? (unsigned)globals->NextId() : 0, 0);
@@ -74,36 +80,37 @@ SPluginPanel::~SPluginPanel()
     backgroundBitmap = nullptr;
 }
 
-SPluginPanel::Button* SPluginPanel::MakeButton(const char* name, int x, int y, int w, int h, int flags,
+SPluginPanel::Button* SPluginPanel::MakeButton(const char* name, const SPanelPlace& place, int flags,
                                                const char* caption, int type, int onColour, int parentColour,
                                                const char* tip)
 {
     auto c = StandardColour;
-    auto* b = new Button(globals, this, (unsigned)globals->NextId() + 1, name, flags, x, y, w, h, (int)window, false);
+    auto* b = new Button(globals, this, (unsigned)globals->NextId() + 1, name, flags, place.x, place.y, place.width,
+                         place.height, (int)window, false);
     b->SetColours(c(20), c(onColour), c(parentColour), c(0), c(0), c(0), c(0));
     b->SetLabel(caption, statdata ? statdata->FindFont(8, false, false) : nullptr, 0);
     b->SetLabelColours(c(0), c(19));
     b->SetLabelColourActive(c(20));
     b->SetHoverColours(c(onColour), c(0));
     b->SetType(type);
-    b->AddEventListener(this, 3);
+    b->AddEventListener(this, kova::gui::kChannelClick);
     kova::gui::SetTooltip(b, tooltip, tip, kova::gui::SIToolTipAnchor::PlaceBelow);
     return b;
 }
 
-SPluginPanel::Dial* SPluginPanel::MakeDial(const char* name, int x, int y, int w, int h, int value, int max,
+SPluginPanel::Dial* SPluginPanel::MakeDial(const char* name, const SPanelPlace& place, int value, int max,
                                            const char* tip)
 {
     auto c = StandardColour;
-    auto* d = new Dial(globals, this, globals->NextId() + 1, name, 0x30, x, y, w, h, false, true, (int)window, value,
-                       0, max, value);
+    auto* d = new Dial(globals, this, globals->NextId() + 1, name, kDialFlags, place.x, place.y, place.width,
+                       place.height, false, true, (int)window, value, 0, max, value);
     d->SetColours(c(20), c(20), c(20), c(0), c(0), c(0), c(0));
     d->SetLabelColours(c(0), c(19));
     d->SetHoverColours(c(20), c(23));
     d->SetControlColours(c(20), c(0), c(20), c(20));
     d->SetLabel("", statdata ? statdata->FindFont(8, false, false) : nullptr, 0);
     d->SetValueFont(statdata ? statdata->FindFont(8, false, false) : nullptr);
-    d->AddEventListener(this, 5);
+    d->AddEventListener(this, kova::gui::kChannelValue);
     d->AddEventListener(this, Dial::GestureChannel);
     kova::gui::SetTooltip(d, tooltip, tip, kova::gui::SIToolTipAnchor::PlaceBelow);
     return d;
@@ -122,31 +129,32 @@ void SPluginPanel::LoadControls()
     tooltip->roundShape = true;
     tooltip->boldSecond = true;
 
-    titleLabel = new kova::gui::SImageLabel(globals, this, globals->NextId() + 1, "(TSRO) Label: Title", 0,
-                                            (Width() - 234) / 2, 12, 234, 30, (int)window);
-    titleLabel->LoadBackground((void*)kova::images::text_logo, 234, 30);
-    titleLabel->AddEventListener(this, 3);
+    const SPanelPlace& title = panel_layout::kTitle;
+    titleLabel = new kova::gui::SImageLabel(globals, this, globals->NextId() + 1, "(TSRO) Label: Title", 0, title.x,
+                                            title.y, title.width, title.height, (int)window);
+    titleLabel->LoadBackground((void*)kova::images::text_logo, title.width, title.height);
+    titleLabel->AddEventListener(this, kova::gui::kChannelClick);
     titleLabel->Show();
     Add(titleLabel);
     titleRect = titleLabel->GetWindowRect();
 
-    killButton = MakeButton("(TSRO) Button: Kill Active Notes", 120, 70, 50, 30, 0x40010, "Kill", 4, 11, 20,
-                            "Option:\nKill Active Notes\n(if polyphony limit reached)");
+    killButton = MakeButton("(TSRO) Button: Kill Active Notes", panel_layout::kKill, kLargeButtonFlags, "Kill", 4,
+                            11, 20, "Option:\nKill Active Notes\n(if polyphony limit reached)");
     killButton->SetFrameColour(c(24), c(20), SCOL(138, 145, 150));
-    panicButton = MakeButton("(TSRO) Button: Midi Panic", 180, 70, 50, 30, 0x40010, "Panic", 2, 1, 20,
+    panicButton = MakeButton("(TSRO) Button: Midi Panic", panel_layout::kPanic, kLargeButtonFlags, "Panic", 2, 1, 20,
                              "Action:\nSend Midi Panic");
     panicButton->SetFrameColour(c(24), SCOL(255, 255, 255), SCOL(138, 145, 150));
-    throughButton = MakeButton("(TSRO) Button: Midi Through", 230, 130, 16, 16, 0, "T", 4, 2, 24,
+    throughButton = MakeButton("(TSRO) Button: Midi Through", panel_layout::kThrough, 0, "T", 4, 2, 24,
                                "Option:\nMidi Through\n(other than notes)");
-    pedalButton = MakeButton("(TSRO) Button: Sustain Pedal", 210, 130, 16, 16, 0, "S", 4, 2, 24,
+    pedalButton = MakeButton("(TSRO) Button: Sustain Pedal", panel_layout::kPedal, 0, "S", 4, 2, 24,
                              "Option:\nSustain Pedal");
-    presetButton = MakeButton("(TSRO) Button: Preset Switching", 227, 47, 16, 16, 0, "P", 4, 4, 5,
+    presetButton = MakeButton("(TSRO) Button: Preset Switching", panel_layout::kPresets, 0, "P", 4, 4, 5,
                               "Option:\nEnable Preset Switching\n(via Program Changes)");
-    learnPolyButton = MakeButton("(TSRO) Button: Midi Learn (Poly)", 95, 110, 15, 15, 0, "L", 4, 12, 24,
+    learnPolyButton = MakeButton("(TSRO) Button: Midi Learn (Poly)", panel_layout::kLearnPoly, 0, "L", 4, 12, 24,
                                  "Action:\nMidi Learn (Poly)");
-    learnKillButton = MakeButton("(TSRO) Button: Midi Learn (Kill)", 155, 110, 15, 15, 0, "L", 4, 12, 24,
+    learnKillButton = MakeButton("(TSRO) Button: Midi Learn (Kill)", panel_layout::kLearnKill, 0, "L", 4, 12, 24,
                                  "Action:\nMidi Learn (Kill)");
-    learnPanicButton = MakeButton("(TSRO) Button: Midi Learn (Panic)", 215, 110, 15, 15, 0, "L", 4, 12, 24,
+    learnPanicButton = MakeButton("(TSRO) Button: Midi Learn (Panic)", panel_layout::kLearnPanic, 0, "L", 4, 12, 24,
                                   "Action:\nMidi Learn (Panic)");
     for (Button* b : {killButton, panicButton, throughButton, pedalButton, presetButton, learnPolyButton,
                       learnKillButton, learnPanicButton}) {
@@ -154,14 +162,15 @@ void SPluginPanel::LoadControls()
         Add(b);
     }
 
-    polyDial = MakeDial("(TSRO) Control: Polyphony", 60, 70, 50, 30, 16, 127, "Option:\nSet Max Midi Polyphony");
+    polyDial =
+        MakeDial("(TSRO) Control: Polyphony", panel_layout::kPolyphony, 16, 127, "Option:\nSet Max Midi Polyphony");
     SDrawFont* big = statdata ? statdata->FindFont(12, true, false) : nullptr;
     polyDial->SetLabel("", big, 0);
     polyDial->SetValueFont(big);
     polyDial->Show();
     Add(polyDial);
 
-    activeDisplay = MakeDial("(TSRO) Display: Polyphony", 155, 132, 28, 12, 0, 128,
+    activeDisplay = MakeDial("(TSRO) Display: Polyphony", panel_layout::kActiveNotes, 0, 128,
                              "Display:\nMidi Polyphony\n(currently active)");
     activeDisplay->SetColours(c(24), c(24), c(24), c(0), c(0), c(0), c(0));
     activeDisplay->SetLabelColours(c(23), c(19));
@@ -171,9 +180,10 @@ void SPluginPanel::LoadControls()
     activeDisplay->Show();
     Add(activeDisplay);
 
-    polyCCDial = MakeDial("(TSRO) Control: Polyphony CC", 65, 110, 22, 15, 0, 128, "Option:\nRemote CC (Polyphony)");
-    killCCDial = MakeDial("(TSRO) Control: Kill CC", 125, 110, 22, 15, 0, 128, "Option:\nRemote CC (Kill)");
-    panicCCDial = MakeDial("(TSRO) Control: Panic CC", 185, 110, 22, 15, 0, 128, "Option:\nRemote CC (Panic)");
+    polyCCDial =
+        MakeDial("(TSRO) Control: Polyphony CC", panel_layout::kPolyCC, 0, 128, "Option:\nRemote CC (Polyphony)");
+    killCCDial = MakeDial("(TSRO) Control: Kill CC", panel_layout::kKillCC, 0, 128, "Option:\nRemote CC (Kill)");
+    panicCCDial = MakeDial("(TSRO) Control: Panic CC", panel_layout::kPanicCC, 0, 128, "Option:\nRemote CC (Panic)");
 
     ccTexts = new String[kCCTextCount];
     ccTexts[0].Append("---");
@@ -288,7 +298,8 @@ void SPluginPanel::MouseStateChanged(bool* state, int code)
 {
     SControl::MouseStateChanged(state, code);
     switch (code) {
-    case 3: case 4: case 5: case 7: case 8: case 9: break;
+    case SInput::LeftDown: case SInput::RightDown: case SInput::MiddleDown:
+    case SInput::LeftDouble: case SInput::RightDouble: case SInput::MiddleDouble: break;
     default: return;
     }
     Point p;
@@ -302,18 +313,17 @@ void SPluginPanel::MouseStateChanged(bool* state, int code)
         titleLabel->Show();
 }
 
-std::atomic<bool>* SPluginPanel::LearnTarget(kova::gui::SControl* button)
+bool SPluginPanel::LearnTargetOf(kova::gui::SControl* button, LearnTarget& target) const
 {
-    if (!plugin)
-        return nullptr;
-    PolyphonyEngine& engine = plugin->Engine();
     if (button == learnPolyButton)
-        return &engine.learnPolyCC;
-    if (button == learnKillButton)
-        return &engine.learnKillCC;
-    if (button == learnPanicButton)
-        return &engine.learnPanicCC;
-    return nullptr;
+        target = LearnTarget::Polyphony;
+    else if (button == learnKillButton)
+        target = LearnTarget::Kill;
+    else if (button == learnPanicButton)
+        target = LearnTarget::Panic;
+    else
+        return false;
+    return true;
 }
 
 void SPluginPanel::ParseEvent(kova::gui::SEvent* ev)
@@ -322,7 +332,7 @@ void SPluginPanel::ParseEvent(kova::gui::SEvent* ev)
         return;
     kova::gui::SControl* source = ev->sender;
     switch (ev->type) {
-    case 3: {
+    case kova::gui::kChannelClick: {
         if (source == titleLabel) {
             titleLabel->Hide();
             return;
@@ -345,25 +355,25 @@ void SPluginPanel::ParseEvent(kova::gui::SEvent* ev)
             ChangeInOneGesture(kParamMidiThrough, (float)v);
         } else if (source == pedalButton) {
             ChangeInOneGesture(kParamSustainPedal, (float)v);
-        } else if (std::atomic<bool>* target = LearnTarget(source)) {
-            const PolyphonyEngine& engine = plugin->Engine();
+        } else if (LearnTarget target; LearnTargetOf(source, target)) {
             if (v == 1) {
                 if (plugin->Suspended()) {
                     MidiLearn(false, true);
                     return;
                 }
-                target->store(true);
+                plugin->ArmLearn(target, true);
                 if (!learning)
                     MidiLearn(true, true);
             } else {
-                target->store(false);
-                if (!engine.learnPolyCC && !engine.learnKillCC && !engine.learnPanicCC)
+                plugin->ArmLearn(target, false);
+                if (!plugin->LearnArmed(LearnTarget::Polyphony) && !plugin->LearnArmed(LearnTarget::Kill) &&
+                    !plugin->LearnArmed(LearnTarget::Panic))
                     MidiLearn(false, true);
             }
         }
         return;
     }
-    case 5: {
+    case kova::gui::kChannelValue: {
         const int index = DialParameter(source);
         if (!plugin || index < 0)
             return;
@@ -389,13 +399,13 @@ void SPluginPanel::ParseEvent(kova::gui::SEvent* ev)
         }
         return;
     }
-    case 9: {
+    case kova::gui::kChannelTimer: {
         if (!learnTimer || ev->value != (int)learnTimer->GetId() || !learning)
             return;
         const int colour = StandardColour(blinkPhase ? 4 : 12);
         for (Button* b : {learnPolyButton, learnKillButton, learnPanicButton}) {
-            std::atomic<bool>* target = LearnTarget(b);
-            if (target && target->load()) {
+            LearnTarget target;
+            if (plugin && LearnTargetOf(b, target) && plugin->LearnArmed(target)) {
                 b->SetBackground(colour, true);
                 b->Refresh();
             }
@@ -453,7 +463,7 @@ void SPluginPanel::MidiLearn(bool start, bool resetButtons)
         learning = true;
         blinkPhase = true;
         if (plugin)
-            plugin->Engine().learnMode = true;
+            plugin->SetLearning(true);
         if (learnTimer)
             learnTimer->Start(kLearnBlinkMs);
         return;
@@ -462,7 +472,7 @@ void SPluginPanel::MidiLearn(bool start, bool resetButtons)
         if (learnTimer)
             learnTimer->Stop();
         if (plugin)
-            plugin->Engine().learnMode = false;
+            plugin->SetLearning(false);
         learning = false;
         blinkPhase = false;
     }
@@ -481,8 +491,7 @@ void SPluginPanel::RefreshControls(long index)
 {
     if (!controlsLoaded || !plugin)
         return;
-    PolyphonyEngine& engine = plugin->Engine();
-    auto param = [&engine](int i) { return (double)engine.getParameter(i); };
+    auto param = [this](int i) { return (double)plugin->ParameterValue(i); };
     switch (index) {
     case kParamPolyphony: polyDial->SetValue(Round(param(0) * 127.0), false); break;
     case kParamKill: killButton->SetValue(Round(param(1)), false); break;
@@ -492,11 +501,11 @@ void SPluginPanel::RefreshControls(long index)
     case kParamPolyCC: polyCCDial->SetValue(Round(param(6) * 128.0), false); break;
     case kParamKillCC: killCCDial->SetValue(Round(param(7) * 128.0), false); break;
     case kParamPanicCC: panicCCDial->SetValue(Round(param(8) * 128.0), false); break;
-    case kParamActiveNotes: activeDisplay->SetValue(Round(param(10)), false); break;
+    case kParamActiveNotes: activeDisplay->SetValue(plugin->SoundingNotes(), false); break;
     case kParamLearnDone: MidiLearn(false, true); break;
     case -1: {
         char name[256] = {};
-        engine.getProgramName(name);
+        plugin->ProgramName(name);
         {
             std::lock_guard<std::mutex> lock(nameMutex);
             std::strncpy(programName, name, sizeof programName - 1);

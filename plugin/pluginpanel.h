@@ -33,6 +33,7 @@
 
 #include "kova/data/datastring.h"
 #include "kova/gui/window.h"
+#include "plugin/engineparameters.h"
 
 namespace kova::gui {
 template <bool Vertical>
@@ -53,6 +54,7 @@ class STimer;
 }
 
 class SIPluginAccess;
+struct SPanelPlace;
 
 class SPluginPanel : public kova::gui::SWindow {
 public:
@@ -62,6 +64,8 @@ public:
 
     static constexpr int kCCTextCount = 129;
     static constexpr int kLearnBlinkMs = 222;
+    // The panel window's creation flags: the corner decoration.
+    static constexpr int kCreationFlags = kova::gui::SControl::PanelMark | kova::gui::SControl::Decorated;
 
     SPluginPanel(SGlobals* globals, kova::gui::SControl* owner, unsigned int id, const char* name, int flags, int x,
                  int y, int width, int height, int parentWindow, bool unused);
@@ -121,14 +125,14 @@ public:
 private:
     // Ends the gesture of the dial the user holds, if any.
     void EndGesture();
-    Button* MakeButton(const char* name, int x, int y, int w, int h, int flags, const char* caption, int type,
+    Button* MakeButton(const char* name, const SPanelPlace& place, int flags, const char* caption, int type,
                        int onColour, int parentColour, const char* tip);
-    Dial* MakeDial(const char* name, int x, int y, int w, int h, int value, int max, const char* tip);
+    Dial* MakeDial(const char* name, const SPanelPlace& place, int value, int max, const char* tip);
     // Draws the static background into the background device (dispatcher
     // only, under the display lock).
     void PaintBackground(bool whole);
-    // The learn target flag of the engine that a learn button arms.
-    std::atomic<bool>* LearnTarget(kova::gui::SControl* button);
+    // The learn target a learn button arms; false for other controls.
+    bool LearnTargetOf(kova::gui::SControl* button, LearnTarget& target) const;
     bool PointerInClient(Point& p);
     // The parameter a dial sets; -1 for other controls.
     int DialParameter(kova::gui::SControl* dial) const;

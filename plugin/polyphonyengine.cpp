@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "kova/midi/midistatus.h"
+
 using kova::midi::midievent;
 
 namespace {
@@ -65,12 +67,12 @@ void PolyphonyEngine::DrainInput()
         for (midievent* next = run; next != run + length; ++next) {
             const midievent& event = *next;
             const int kind = event.Kind();
-            if (kind == 0x90 && event.Data2() > 0) {
+            if (kind == kova::midi::statusNoteOn && event.Data2() > 0) {
                 kova::midi::midiNoteOnQueueAdvanced(event, &out, &polyphony, kill, activeNotes, &count, age,
                                                     kTableSize, noteIndex);
                 continue;
             }
-            if (kind == 0x80 || kind == 0x90) {  // a note-on with velocity 0 is a note-off
+            if (kind == kova::midi::statusNoteOff || kind == kova::midi::statusNoteOn) {  // velocity 0: a note-off
                 // A pedal down keeps a sounding note sounding: nothing goes
                 // out, and it stays counted until the pedal lifts.
                 kova::midi::midiNoteOffQueue(event, &out, activeNotes, &count, kTableSize, noteIndex, pedalsDown);
@@ -80,9 +82,9 @@ void PolyphonyEngine::DrainInput()
             activeCount = count;
             ageCounter = age;
             ownEventsAt = event.deltaFrames;
-            if (kind == 0xB0)
+            if (kind == kova::midi::statusControlChange)
                 HandleControlChange(event);
-            else if (kind == 0xC0)
+            else if (kind == kova::midi::statusProgramChange)
                 HandleProgramChange(event);
             else if (Current().midiThrough)
                 Forward(event);
@@ -210,11 +212,11 @@ void PolyphonyEngine::SendPanic()
         return;
     for (int channel = 0; channel < 16; ++channel) {
         midievent soundOff;
-        soundOff.SetMessage(0xB0 | channel, kova::midi::ccAllSoundOff, 0);
+        soundOff.SetMessage(kova::midi::statusControlChange | channel, kova::midi::ccAllSoundOff, 0);
         soundOff.deltaFrames = ownEventsAt;
         outQueue.push(soundOff);
         midievent bendCentre;
-        bendCentre.SetMessage(0xE0 | channel, 0, 64);
+        bendCentre.SetMessage(kova::midi::statusPitchBend | channel, 0, 64);
         bendCentre.deltaFrames = ownEventsAt;
         outQueue.push(bendCentre);
     }

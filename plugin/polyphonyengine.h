@@ -19,23 +19,8 @@
 #include "kova/midi/sustainpedals.h"
 #include "kova/threading/mutex.h"
 #include "plugin/enginelistener.h"
+#include "plugin/engineparameters.h"
 #include "plugin/programbank.h"
-
-// Parameter indices: 0-5 are the host's, 6-10 are used between engine and
-// editor.
-enum EngineParameter {
-    kParamPolyphony = 0,
-    kParamKill = 1,
-    kParamPanic = 2,
-    kParamPresetSwitching = 3,
-    kParamMidiThrough = 4,
-    kParamSustainPedal = 5,
-    kParamPolyCC = 6,
-    kParamKillCC = 7,
-    kParamPanicCC = 8,
-    kParamLearnDone = 9,    // refresh of the learn display
-    kParamActiveNotes = 10, // number of notes sounding, not scaled
-};
 
 // How engine state is kept free of races.
 //
@@ -61,7 +46,7 @@ enum EngineParameter {
 // only records what changed.
 // inQueue belongs to the audio thread alone (the input writer and the
 // drain) and needs no lock. The learn flags are atomics because the editor
-// panel sets them directly.
+// arms them (ArmLearn) from its own thread.
 class PolyphonyEngine {
 public:
     static constexpr int kTableSize = 128;
@@ -167,14 +152,34 @@ public:
     // Loads a program chunk into the current program, or the bank.
     ChunkLoad setChunk(const void* data, int32_t byteSize, bool isPreset);
 
-    // MIDI learn, set directly by the editor panel: learnMode while learning
-    // runs, and a flag per function the next control change is assigned to.
+    // MIDI learn: while learning runs, the next control change is assigned
+    // to every armed target, then learning ends (index 9 is posted). Arming
+    // and learning are separate, so that the editor can arm targets one by
+    // one and start learning once.
+    void ArmLearn(LearnTarget target, bool armed) { LearnFlag(target).store(armed); }
+    bool LearnArmed(LearnTarget target) const
+    {
+        return const_cast<PolyphonyEngine*>(this)->LearnFlag(target).load();
+    }
+    void SetLearning(bool on) { learnMode.store(on); }
+    bool Learning() const { return learnMode.load(); }
+
+private:
+    std::atomic<bool>& LearnFlag(LearnTarget target)
+    {
+        switch (target) {
+        case LearnTarget::Polyphony: return learnPolyCC;
+        case LearnTarget::Kill: return learnKillCC;
+        default: return learnPanicCC;
+        }
+    }
+
+    // Atomics: the editor arms them from its thread, the drain consumes them.
     std::atomic<bool> learnMode{false};
     std::atomic<bool> learnPolyCC{false};
     std::atomic<bool> learnKillCC{false};
     std::atomic<bool> learnPanicCC{false};
 
-private:
     // Holds engineLock for its scope unless this thread holds it already.
     class EngineGuard {
     public:

@@ -1,10 +1,10 @@
 #include "plugin/splugin.h"
 
 #include "kova/gui/connection.h"
-#include "kova/gui/globals.h"
 #include "kova/system/filepath.h"
-#include "plugin/aeffeditor.h"
+#include "plugin/hostidentity.h"
 #include "plugin/identity.h"
+#include "plugin/plugineditor.h"
 
 #include <cstring>
 
@@ -33,19 +33,76 @@ SPlugin::SPlugin(audioMasterCallback audioMaster)
     hasClip(false);
     programsAreChunks(true);
     canMono(true);
-    suspended = true;
 }
 
 SPlugin::~SPlugin()
 {
-    // The editor goes first: it closes its window and deletes its controls,
-    // which still use the globals.
-    delete editor;
+    DestroyEditor();
+}
+
+void SPlugin::CreateEditor(SIPluginAccess& access, SEngineChangeBoard& changes, int& status)
+{
+    SIEditorFrame& frame = *this;
+    pluginEditor = std::make_unique<SPluginEditor>(this, frame, access, changes, status);
+    editor = pluginEditor.get();
+    SetFlag(effFlagsHasEditor, true);
+}
+
+void SPlugin::DestroyEditor()
+{
+    // It closes its window and deletes its controls first.
     editor = nullptr;
-    pluginEditor = nullptr;
-    delete effectName;
-    delete pluginDirectory;
-    delete globals;
+    pluginEditor.reset();
+}
+
+const char* SPlugin::PluginHostName() const
+{
+    return pluginEditor ? HostName(pluginEditor->HostCode()) : "";
+}
+
+bool SPlugin::HostTakesGestures() const
+{
+    return pluginEditor && pluginEditor->HostTakesGestures();
+}
+
+const char* SPlugin::EffectName() const
+{
+    return effectName ? effectName->c_str() : nullptr;
+}
+
+const char* SPlugin::PluginDirectory() const
+{
+    return pluginDirectory ? pluginDirectory->c_str() : nullptr;
+}
+
+void SPlugin::HostStrings(char* vendor, char* product)
+{
+    getHostVendorString(vendor);
+    getHostProductString(product);
+}
+
+int SPlugin::HostVendorVersion()
+{
+    return getHostVendorVersion();
+}
+
+void SPlugin::SetEditorRect(int width, int height)
+{
+    editorRect.top = 0;
+    editorRect.left = 0;
+    editorRect.bottom = (int16_t)height;
+    editorRect.right = (int16_t)width;
+}
+
+bool SPlugin::HostSizesWindow()
+{
+    char sizeWindowCapability[] = "sizeWindow";
+    return canHostDo(sizeWindowCapability);
+}
+
+bool SPlugin::SizeHostWindow(int width, int height)
+{
+    return sizeWindow(width, height);
 }
 
 VstIntPtr SPlugin::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
@@ -85,13 +142,13 @@ void SPlugin::suspend()
 void SPlugin::resume()
 {
     if (!effectName) {
-        effectName = new kova::data::datastring<32, char>();
+        effectName = std::make_unique<kova::data::datastring<32, char>>();
         char buffer[128] = {};
         getEffectName(buffer);
         effectName->Append(buffer);
     }
     if (!pluginDirectory) {
-        pluginDirectory = new kova::data::datastring<32, char>();
+        pluginDirectory = std::make_unique<kova::data::datastring<32, char>>();
         if (const char* path = (const char*)getDirectory()) {
             char buffer[512] = {};
             kova::system::SFilePath::GetDir(buffer, path, -1);

@@ -1,20 +1,22 @@
-// The plug-in base between the effect adapter and the VST 2 plug-in: identity
-// and capabilities towards the host, the editor opcodes, the suspended and
-// editor-closed states, and the lock shared with the editor. The plug-in
-// gives it its editor and the globals of the editor's windows; the base
-// deletes both, the editor first.
+// The plug-in base between the effect adapter and the VST 2 plug-in:
+// identity and capabilities towards the host, the editor opcodes and the
+// suspended state. It owns the editor, which the derived plug-in creates
+// (CreateEditor) for what its panel shows, and is the frame the editor
+// reaches the host through (SIEditorFrame).
 #pragma once
 
 #include "kova/data/datastring.h"
-#include "kova/threading/mutex.h"
 #include "plugin/audioeffectx.h"
+#include "plugin/editorframe.h"
 
 #include <atomic>
+#include <memory>
 
-class SGlobals;
+class SEngineChangeBoard;
+class SIPluginAccess;
 class SPluginEditor;
 
-class SPlugin : public AudioEffectX {
+class SPlugin : public AudioEffectX, private SIEditorFrame {
 public:
     explicit SPlugin(audioMasterCallback audioMaster);
     ~SPlugin() override;
@@ -34,22 +36,37 @@ public:
     VstInt32 getVendorVersion() override;
     VstInt32 canDo(char* text) override;
 
-    // The editor when its window is open, else null. Reads the editor-closed
-    // flag atomically, so the audio thread never waits for the editor's lock.
-    SPluginEditor* OpenEditor() const
-    {
-        return editorClosed.load(std::memory_order_acquire) ? nullptr : pluginEditor;
-    }
+    // True from creation and after effMainsChanged off; read by the audio
+    // thread.
+    bool IsSuspended() const { return suspended.load(std::memory_order_acquire); }
+    // The editor; null before CreateEditor and after DestroyEditor.
+    SPluginEditor* Editor() const { return pluginEditor.get(); }
+    // The host's display name, from the host code the editor determined.
+    const char* PluginHostName() const;
+    // False for a host that crashes on edit gestures.
+    bool HostTakesGestures() const;
 
-    // Written by the editor under pluginLock; read anywhere.
-    std::atomic<bool> editorClosed{true};
-    // Written by effMainsChanged; read by the audio thread.
+    // SIEditorFrame, public for the texts the tests read.
+    const char* EffectName() const override;
+    const char* PluginDirectory() const override;
+
+protected:
+    // Creates the editor, which identifies the host (status).
+    void CreateEditor(SIPluginAccess& access, SEngineChangeBoard& changes, int& status);
+    // A derived plug-in whose state the editor shows calls this first in its
+    // destructor.
+    void DestroyEditor();
+
+private:
+    void HostStrings(char* vendor, char* product) override;
+    int HostVendorVersion() override;
+    void SetEditorRect(int width, int height) override;
+    bool HostSizesWindow() override;
+    bool SizeHostWindow(int width, int height) override;
+
     std::atomic<bool> suspended{true};
-    // Set by the plug-in; owned through AudioEffect::editor.
-    SPluginEditor* pluginEditor = nullptr;
+    std::unique_ptr<SPluginEditor> pluginEditor;
     ERect editorRect;
-    SGlobals* globals = nullptr;  // owned
-    kova::data::datastring<32, char>* effectName = nullptr;
-    kova::data::datastring<32, char>* pluginDirectory = nullptr;
-    kova::threading::SMutexOS pluginLock;
+    std::unique_ptr<kova::data::datastring<32, char>> effectName;
+    std::unique_ptr<kova::data::datastring<32, char>> pluginDirectory;
 };

@@ -3,10 +3,8 @@
 #include <cstddef>
 #include <cstring>
 
-#include "kova/gui/globals.h"
 #include "kova/gui/info.h"
 #include "plugin/identity.h"
-#include "plugin/plugineditor.h"
 
 using kova::midi::midievent;
 
@@ -15,7 +13,7 @@ static_assert(sizeof(midievent) == sizeof(VstMidiEvent) &&
                   offsetof(midievent, midiData) == offsetof(VstMidiEvent, midiData),
               "queued events are handed to the host as they are");
 
-VSTPlugin::VSTPlugin(audioMasterCallback audioMaster, int& status) : SPlugin(audioMaster)
+VSTPlugin::VSTPlugin(audioMasterCallback audioMaster, int& status) : SPlugin(audioMaster), SEngineAccess(engine)
 {
     static_assert(offsetof(OutputEvents, events) == offsetof(VstEvents, events),
                   "the output block keeps the host's header layout");
@@ -24,21 +22,15 @@ VSTPlugin::VSTPlugin(audioMasterCallback audioMaster, int& status) : SPlugin(aud
     for (int i = 0; i < kOutQueueSize; ++i)
         outEvents.events[i] = nullptr;
 
-    // The editor identifies the host and may refuse it (status). SPlugin
-    // deletes both, the editor first.
-    globals = new SGlobals();
-    pluginEditor = new SPluginEditor(this, this, globals, status);
-    editor = pluginEditor;
-    SetFlag(effFlagsHasEditor, true);
-    engine.SetListener(this);
+    // The editor identifies the host and may refuse it (status).
+    CreateEditor(*this, changes, status);
+    engine.SetListener(&changes);
 }
 
 VSTPlugin::~VSTPlugin()
 {
     // The editor goes before the engine it shows.
-    delete editor;
-    editor = nullptr;
-    pluginEditor = nullptr;
+    DestroyEditor();
 }
 
 // --- Audio thread -----------------------------------------------------------
@@ -60,7 +52,7 @@ VstInt32 VSTPlugin::processEvents(VstEvents* events)
 
 void VSTPlugin::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
 {
-    if (suspended.load(std::memory_order_acquire))
+    if (IsSuspended())
         return;
     engine.ProcessInput();
     if (inputs && outputs && sampleFrames > 0) {
@@ -74,7 +66,7 @@ void VSTPlugin::processReplacing(float** inputs, float** outputs, VstInt32 sampl
 
 void VSTPlugin::process(float** inputs, float** outputs, VstInt32 sampleFrames)
 {
-    if (suspended.load(std::memory_order_acquire))
+    if (IsSuspended())
         return;
     engine.ProcessInput();
     if (inputs && outputs) {
@@ -119,7 +111,7 @@ void VSTPlugin::resume()
 
 void VSTPlugin::setSampleRate(float rate)
 {
-    if (suspended.load()) {
+    if (IsSuspended()) {
         SPlugin::setSampleRate(rate);
         return;
     }
@@ -133,33 +125,16 @@ void VSTPlugin::setBlockSize(VstInt32 size)
     SPlugin::setBlockSize(size);
 }
 
-void VSTPlugin::ParameterChanged(int index)
-{
-    if (SPluginEditor* e = OpenEditor())
-        e->postUpdateIndexed(index);
-}
-
-void VSTPlugin::EverythingChanged()
-{
-    if (SPluginEditor* e = OpenEditor())
-        e->postUpdate();
-}
-
 void VSTPlugin::BeginGesture(int index)
 {
-    if (pluginEditor && pluginEditor->HostTakesGestures())
+    if (HostTakesGestures())
         beginEdit(index);
 }
 
 void VSTPlugin::EndGesture(int index)
 {
-    if (pluginEditor && pluginEditor->HostTakesGestures())
+    if (HostTakesGestures())
         endEdit(index);
-}
-
-const char* VSTPlugin::PluginHostName() const
-{
-    return pluginEditor ? SPluginEditor::HostName(pluginEditor->HostCode()) : "";
 }
 
 // --- Parameters ---------------------------------------------------------------

@@ -1,22 +1,22 @@
 // The VST 2 adapter: the effect the host loads. It owns the polyphony
 // engine and the editor. Per audio block it queues the host's MIDI into the
 // engine, runs the engine, passes the audio through unchanged and hands the
-// engine's output to the host in one event block. It tells an open editor
-// of the engine's changes, and the host of the user's.
+// engine's output to the host in one event block. The engine's changes go
+// to its change board, which the editor reads in its idle time; the user's
+// changes go to the host.
 //
 // The engine's locking contract is in plugin/polyphonyengine.h. The adapter
-// adds: the audio thread never takes the editor's pthread mutex (engine
-// notifications only set the editor's flags and read the editor-closed
-// flag atomically), and the message about a chunk from a newer version is
-// shown after the engine's lock is released.
+// adds: the audio thread never takes a lock of the editor's (engine
+// notifications only count on the board), and the message about a chunk
+// from a newer version is shown after the engine's lock is released.
 #pragma once
 
-#include "plugin/enginelistener.h"
-#include "plugin/pluginaccess.h"
+#include "plugin/engineaccess.h"
+#include "plugin/enginechangeboard.h"
 #include "plugin/polyphonyengine.h"
 #include "plugin/splugin.h"
 
-class VSTPlugin : public SPlugin, private SIEngineListener, public SIPluginAccess {
+class VSTPlugin : public SPlugin, public SEngineAccess {
 public:
     static constexpr int kOutQueueSize = PolyphonyEngine::kOutQueueSize;
 
@@ -52,14 +52,13 @@ public:
     // that some settings were lost.
     VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset = false) override;
 
-    // The host's display name, from the host code the editor determined.
-    const char* PluginHostName() const;
+    PolyphonyEngine& Engine() { return engine; }
+    const SEngineChangeBoard& Changes() const { return changes; }
 
-    // For the control panel.
-    PolyphonyEngine& Engine() override { return engine; }
-    bool Suspended() const override { return suspended.load(); }
+    // For the control panel (SEngineAccess answers the values).
+    bool Suspended() const override { return IsSuspended(); }
     void UserChange(int index, float value) override { setParameterAutomated(index, value); }
-    // Left out for a host that crashes on them (SPluginEditor::HostTakesGestures).
+    // Left out for a host that crashes on them (SPlugin::HostTakesGestures).
     void BeginGesture(int index) override;
     void EndGesture(int index) override;
 
@@ -71,12 +70,9 @@ private:
         VstEvent* events[kOutQueueSize];
     };
 
-    // Posts to the open editor: flags its idle time reads.
-    void ParameterChanged(int index) override;
-    void EverythingChanged() override;
-
     void FlushOutput();
 
     PolyphonyEngine engine;
+    SEngineChangeBoard changes;
     OutputEvents outEvents;  // points into the engine's output while the host reads it
 };

@@ -52,7 +52,7 @@ bool SButton<false>::SetValue(int v, bool notify)
     SetDrawingMode(v != 0);
     Refresh();
     if (notify)
-        SendEvent(3, 1, GetValue(), 0.0f, nullptr, this, nullptr);
+        SendEvent(kChannelClick, SEvent::KindValue, GetValue(), 0.0f, nullptr, this, nullptr);
     return true;
 }
 
@@ -257,26 +257,26 @@ void SButton<false>::MouseStateChanged(bool* state, int code)
     if (!AcceptsMouse())
         return;
     switch (code) {
-    case 0:
+    case SInput::Entered:
         hovered = true;
         RefreshOutlines();
         break;
-    case 1:
+    case SInput::Moving:
         if (!hovered) {
             hovered = true;
             RefreshOutlines();
         }
         ignorePress = false;
         break;
-    case 2:
+    case SInput::Left:
         if ((type & Push) && value == 1)
             Toggle();
         hovered = false;
         RefreshOutlines();
         ignorePress = false;
         break;
-    case 3:
-    case 7:
+    case SInput::LeftDown:
+    case SInput::LeftDouble:
         hovered = true;
         if (type & Flash) {
             Toggle();
@@ -293,11 +293,11 @@ void SButton<false>::MouseStateChanged(bool* state, int code)
             Toggle();
         }
         break;
-    case 4:
-    case 8:
-    case 5:
-    case 9: {
-        const bool middle = code == 5 || code == 9;
+    case SInput::RightDown:
+    case SInput::RightDouble:
+    case SInput::MiddleDown:
+    case SInput::MiddleDouble: {
+        const bool middle = code == SInput::MiddleDown || code == SInput::MiddleDouble;
         if (type & Menu) {
             if (middle) {
                 CloseMenu();
@@ -313,7 +313,8 @@ void SButton<false>::MouseStateChanged(bool* state, int code)
         if (type & Flash) {
             SetDrawingMode(true);
             Refresh();
-            SendEvent(3, 1, middle ? 2 : 3, 0.0f, nullptr, this, nullptr);
+            SendEvent(kChannelClick, SEvent::KindValue, middle ? kClickMiddle : kClickRight, 0.0f, nullptr, this,
+                      nullptr);
             value = 0;
             SetDrawingMode(false);
             Refresh();
@@ -324,7 +325,7 @@ void SButton<false>::MouseStateChanged(bool* state, int code)
         }
         break;
     }
-    case 6:
+    case SInput::Released:
         if ((type & Push) && value == 1)
             Toggle();
         ComputeInside(state);

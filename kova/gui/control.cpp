@@ -43,8 +43,38 @@ std::set<const SControl*>& LiveControls()
     return *live;
 }
 
+unsigned long WindowOfControl(const SControl* control)
+{
+    return control->GetWindow();
+}
+
+void DeliverTick(SControl* control, int timerId, long time)
+{
+    if (control->IsDestroying())
+        return;
+    // A fresh record per tick: listeners may delete the timer during the call.
+    SEvent tick;
+    tick.type = kChannelTimer;
+    tick.kind = SEvent::KindValue;
+    tick.value = timerId;
+    tick.sender = control;
+    tick.time = (clock_t)time;
+    control->SendEvent(&tick);
+}
+
+// The layers below the controls reach them through hooks: the drawing
+// context finds a control's window, a timer's tick its control. Every
+// control's registration installs them (idempotent), so they are in place
+// before any context draws on a control or any timer ticks.
+void InstallControlHooks()
+{
+    context::SDrawing::SetWindowHook(&WindowOfControl);
+    kova::threading::SetTickHook(&DeliverTick);
+}
+
 void Register(const SControl* c)
 {
+    InstallControlHooks();
     std::lock_guard<std::recursive_mutex> lock(DispatchMutex());
     LiveControls().insert(c);
 }
@@ -55,9 +85,16 @@ void Unregister(const SControl* c)
     LiveControls().erase(c);
 }
 
-const long EventMask = 0x163A07F;  // keys, buttons, crossing, motion, exposure,
-                                   // visibility, structure, focus, property,
-                                   // owner-grab-button
+// What a control's window selects: keys, buttons, crossing, motion,
+// exposure, visibility, structure, focus, property, owner-grab-button.
+const long EventMask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | EnterWindowMask |
+                       LeaveWindowMask | PointerMotionMask | ButtonMotionMask | ExposureMask |
+                       VisibilityChangeMask | StructureNotifyMask | FocusChangeMask | PropertyChangeMask |
+                       OwnerGrabButtonMask;
+static_assert(EventMask == 0x163A07F, "the event mask hosts have always seen");
+// What a dialog without the full mask selects: exposure, structure, focus.
+const long DialogEventMask = ExposureMask | StructureNotifyMask | FocusChangeMask;
+static_assert(DialogEventMask == 0x228000, "the dialog mask hosts have always seen");
 
 Window RootOf(Display* d)
 {
@@ -220,7 +257,7 @@ int SControl::Create(SGlobals* g, SControl* o, unsigned int i, const char* name,
         window = XCreateWindow(d, parentWindow, x, y, w, h, framed ? 3 : 0, DefaultDepth(d, screen), InputOutput,
                                DefaultVisual(d, screen),
                                CWOverrideRedirect | CWSaveUnder | CWEventMask | CWDontPropagate, &attrs);
-        XSelectInput(d, window, (flags & DialogFullEvents) ? EventMask : 0x228000);
+        XSelectInput(d, window, (flags & DialogFullEvents) ? EventMask : DialogEventMask);
     } else {
         XFlush(d);
         if (owner && owner->window)
@@ -782,8 +819,8 @@ void SControl::CreateTimer(int period, bool start)
 
 kova::threading::STimer* SControl::AddTimer(int period, bool start)
 {
-    EnableEventHandler(9);
-    AddEventListener(this, 9);
+    EnableEventHandler(kChannelTimer);
+    AddEventListener(this, kChannelTimer);
     const int tid = globals ? globals->NextId() : 0;
     auto* t = new kova::threading::STimer(this, (unsigned)tid, 0);
     if (start)

@@ -2,7 +2,9 @@
 // window, its drawing context, its mouse and keyboard state, its outgoing
 // event channels and, optionally, a timer, an idle timer and tooltip data.
 //
-// Creation flags (bit values are part of the interface):
+// Creation flags (bit values are part of the interface; CreationFlags names
+// them):
+//   0x1, 0x20 carried by some controls, no meaning here
 //   0x2      set while a container has children (maintained by SWindow)
 //   0x4      pointer enter and leave request RefreshOutlines()
 //   0x8      a button press captures the pointer, the release ends it
@@ -75,6 +77,10 @@ public:
     using Rect = kova::math::geom::Rectangle<int, 2>;
 
     enum CreationFlags {
+        // Carried by the plug-in's panel and value controls; the toolkit
+        // gives them no meaning.
+        PanelMark = 0x1,
+        ValueControlMark = 0x20,
         HasChildren = 0x2,
         OutlineOnHover = 0x4,
         AutoCapture = 0x8,
@@ -103,59 +109,24 @@ public:
     SControl(const SControl&) = delete;
     SControl& operator=(const SControl&) = delete;
 
-    // Creates the X window, unmapped: a top-level window (0x200), a dialog
-    // (0x100) or a child of the owner's window / parentWindow / the root.
-    // Writes "_KOVAWND" and "_XEventProc". Returns 1, or 0 without a display.
-    virtual int Create(SGlobals* globals, SControl* owner, unsigned int id, const char* name, int flags, int x,
-                       int y, int width, int height, int parentWindow, bool unused);
-    // The drawing context and the input record.
-    virtual void CreateContexts();
+    // --- Virtual operations that controls here override ---
     virtual void CleanRessources();
-    // Hides, deletes the timers, tooltip data, drawing context and input
-    // record; runs once.
-    virtual void CleanUp();
-    virtual int PrepareCleanUp();
     virtual void LoadControls() {}
-    // Moves the window under another X window (the root for 0), keeping its
-    // position and visibility.
-    virtual void Reparent(int window);
     virtual void ReparentChildren() {}
-    // Copies save-under, event mask, do-not-propagate mask and
-    // override-redirect from another window.
-    virtual void Inherit(int window);
     virtual void SetType(int) {}
-    virtual void Enable(bool on);
     virtual void EnableChildren(bool) {}
-    // Maps and raises the window and requests a repaint (once).
-    virtual void Show();
-    virtual void Hide();
     virtual void Reset() {}
     virtual void Toggle() {}
-    virtual void Move(int dx, int dy);
-    virtual void Move(Point& delta);
-    virtual void Move(const Point& delta);
-    virtual void Center();
-    virtual void Center(Point& p);
-    virtual void Foreground(bool);
     virtual void Minimized();
-    virtual void WindowClose() {}
-    virtual void WindowMinimize(bool) {}
     virtual void WindowMaximize(bool) {}
     virtual void CloseDialog() {}
     virtual void ClearState() {}
-    virtual void CloseTip();
     virtual void Focussing(bool on);
-    virtual void Focus(bool on);
-    virtual void FocusTopParent();
-    virtual void ActivateOwner();
 
     // Repaint requests: X events to the control's own window, handled by the
     // dispatcher (nothing is sent while the window is unmapped).
     virtual void Refresh();
-    virtual void RefreshRectangle(const Rect& r);
     virtual void RefreshOutlines();
-    virtual void RefreshRegion(kova::gui::context::SDrawRegion* region);
-    virtual void RefreshArea(unsigned int area);
     virtual void RefreshControls(long) {}
 
     // Drawing hooks, called by the dispatcher under the display lock.
@@ -163,27 +134,84 @@ public:
     virtual void DrawRegion(kova::gui::context::SDrawRegion*) {}
     virtual void DrawArea(unsigned int) {}
     virtual void DrawOutlines(const Rect& r);
-    virtual void DrawBorder(const Rect& r);
     virtual void SetBitmaps(kova::gui::context::SDrawBitmap*, kova::gui::context::SDrawBitmap*) {}
 
     // Mouse and keyboard state (kept by the dispatcher).
-    virtual void MousePosition(int x, int y);
-    virtual bool* MouseState();
     virtual void MouseStateChanged(bool* flags, int code) { (void)flags, (void)code; }
     virtual void MousePosChanged(int dx, int dy) { (void)dx, (void)dy; }
-    virtual void MouseTracker(bool) {}
-    virtual bool MouseTracking();
-    virtual int Modifiers(int mask);
     virtual void KeyStateChanged(int code, bool pressed, int modifiers, int keyClass)
     {
         (void)code, (void)pressed, (void)modifiers, (void)keyClass;
     }
     virtual void UpdateModifiers(int, bool);
+
+    // Labels.
+    virtual kova::data::datastring<32, char>& GetLabel();
+    virtual void SetAlignment(int) {}
+    virtual void SetLabelOffset(Point&) {}
+    virtual void Highlight(bool, int, int, int) {}
+
+    // Timer ticks, events and menus.
+    virtual void TimerProc(int) {}
+    virtual void Run() {}
+    virtual void Stop() {}
+    virtual void ParseEvent(SEvent*) {}
+    virtual void EnableHandlers() {}
+    virtual void ShowMenu(const Point&) {}
+    virtual void CloseMenu() {}
+
+    virtual void SetSize(int w, int h);
+    virtual bool IsSubcontrol(unsigned int id);
+
+    // --- Kept virtual by design; nothing here overrides them ---
+
+    // Creates the X window, unmapped: a top-level window (0x200), a dialog
+    // (0x100) or a child of the owner's window / parentWindow / the root.
+    // Writes "_KOVAWND" and "_XEventProc". Returns 1, or 0 without a display.
+    virtual int Create(SGlobals* globals, SControl* owner, unsigned int id, const char* name, int flags, int x,
+                       int y, int width, int height, int parentWindow, bool unused);
+    // The drawing context and the input record.
+    virtual void CreateContexts();
+    // Hides, deletes the timers, tooltip data, drawing context and input
+    // record; runs once.
+    virtual void CleanUp();
+    virtual int PrepareCleanUp();
+    // Moves the window under another X window (the root for 0), keeping its
+    // position and visibility.
+    virtual void Reparent(int window);
+    // Copies save-under, event mask, do-not-propagate mask and
+    // override-redirect from another window.
+    virtual void Inherit(int window);
+    virtual void Enable(bool on);
+    // Maps and raises the window and requests a repaint (once).
+    virtual void Show();
+    virtual void Hide();
+    virtual void Move(int dx, int dy);
+    virtual void Move(Point& delta);
+    virtual void Move(const Point& delta);
+    virtual void Center();
+    virtual void Center(Point& p);
+    virtual void Foreground(bool);
+    virtual void WindowClose() {}
+    virtual void WindowMinimize(bool) {}
+    virtual void CloseTip();
+    virtual void Focus(bool on);
+    virtual void FocusTopParent();
+    virtual void ActivateOwner();
+    virtual void RefreshRectangle(const Rect& r);
+    virtual void RefreshRegion(kova::gui::context::SDrawRegion* region);
+    virtual void RefreshArea(unsigned int area);
+    virtual void DrawBorder(const Rect& r);
+    // Mouse and keyboard state (kept by the dispatcher).
+    virtual void MousePosition(int x, int y);
+    virtual bool* MouseState();
+    virtual void MouseTracker(bool) {}
+    virtual bool MouseTracking();
+    virtual int Modifiers(int mask);
     virtual int Key(int, bool) { return 1; }
     virtual void MouseSetCapture();
     virtual void MouseReleaseCapture();
     virtual void MousePointer(int x, int y);
-
     // Colours: forwarded to the drawing context.
     virtual void SetDrawingMode(bool on);
     virtual void SetBackgroundMode(bool on);
@@ -199,15 +227,11 @@ public:
     virtual void SetTitleText(const char* text);
     virtual int GetFrameColour(bool enabled, bool on);
     virtual void SetFrameColour(int activeOff, int activeOn, int inactive);
-    virtual kova::data::datastring<32, char>& GetLabel();
-    virtual void SetAlignment(int) {}
     virtual void SetOffset(Point) {}
-    virtual void SetLabelOffset(Point&) {}
     virtual void SetTextSize(int) {}
-    virtual void Highlight(bool, int, int, int) {}
-
     // Timers (threads of their own; see kova/threading/timer.h).
-    // Replaces the control's own timer; ticks reach listeners of channel 9.
+    // Replaces the control's own timer; ticks reach listeners of the timer
+    // channel.
     virtual void CreateTimer(int period, bool start);
     // Creates the control's idle timer (once); the first one of the process
     // starts the shared idle thread with its period.
@@ -221,25 +245,14 @@ public:
     virtual void StopTimer(bool destroy);
     // A further timer that the caller owns; the control listens to its ticks.
     virtual kova::threading::STimer* AddTimer(int period, bool start);
-    virtual void TimerProc(int) {}
     virtual void IdleProc() {}
-    virtual void Run() {}
-    virtual void Stop() {}
-    virtual void ParseEvent(SEvent*) {}
-    virtual void EnableHandlers() {}
     virtual void MenuProcess(short) {}
     virtual void ChangeMenu() {}
-    virtual void ShowMenu(const Point&) {}
-    virtual void CloseMenu() {}
-
     // Tooltips. The control owns its tooltip data.
     virtual void SetToolTipAnchor(SIToolTipAnchor* anchor);
     virtual void ShowTooltip(const Point& rootPoint);
     virtual void HideTooltip();
     virtual void EnableTooltip(bool on);
-
-    virtual void SetSize(int w, int h);
-    virtual bool IsSubcontrol(unsigned int id);
     // Rounded corners of radius about 5 through the X Shape extension.
     virtual void SetRoundShape(bool round);
 

@@ -155,7 +155,7 @@ int SControllable<int, false>::CalcHandleOffset()
 
 void SControllable<int, false>::SendControlEvent()
 {
-    SendEvent(5, 1, value, 0.0f, nullptr, this, nullptr);
+    SendEvent(kChannelValue, SEvent::KindValue, value, 0.0f, nullptr, this, nullptr);
 }
 
 void SControllable<int, false>::ValueChange(bool up, int amount)
@@ -196,36 +196,36 @@ void SControllable<int, false>::MouseStateChanged(bool* state, int code)
     // Value controls report on channel 5 only, not with the label's clicks.
     SControl::MouseStateChanged(state, code);
     switch (code) {
-    case 0:
+    case SInput::Entered:
         hovered = true;
         RefreshOutlines();
         break;
-    case 1:
+    case SInput::Moving:
         if (!hovered) {
             hovered = true;
             RefreshOutlines();
         }
         break;
-    case 2:
+    case SInput::Left:
         hovered = false;
         RefreshOutlines();
         break;
-    case 6:
+    case SInput::Released:
         hovered = state && state[SInput::Inside];
         RefreshOutlines();
         break;
-    case 17: {
+    case SInput::Captured: {
         Point client, root;
         if (QueryPointer(client, root) && !handleZone.Contains(client))
             MouseReleaseCapture();
         break;
     }
-    case 3:
-    case 4:
-    case 5:
-    case 7:
-    case 8:
-    case 9: {
+    case SInput::LeftDown:
+    case SInput::RightDown:
+    case SInput::MiddleDown:
+    case SInput::LeftDouble:
+    case SInput::RightDouble:
+    case SInput::MiddleDouble: {
         if (!hovered) {
             hovered = true;
             RefreshOutlines();

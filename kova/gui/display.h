@@ -34,7 +34,7 @@ public:
     using Point = kova::math::geom::Point<int, 2>;
 
     // The newest record that still exists is the one Current() returns (the
-    // system record of the plug-in owns one from load to unload).
+    // process resources own one from load to unload).
     SDisplay();
     ~SDisplay();
     SDisplay(const SDisplay&) = delete;

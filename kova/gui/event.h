@@ -1,9 +1,8 @@
 // Control events: a control notifies the controls that listen to it on one
 // of thirteen numbered channels, synchronously, on the sending thread.
 //
-// Channels used by the toolkit: 3 button and label values, 5 value controls,
-// 7 menus, 9 timer ticks, 10 list widgets, 11 key bindings; the others are
-// free for derived controls.
+// Channels used by the toolkit are named below (EventChannel); the others
+// are free for derived controls.
 #pragma once
 
 #include <ctime>
@@ -16,6 +15,20 @@ class SMutexID;
 namespace kova::gui {
 
 class SControl;
+
+// The channels the toolkit's controls send on.
+enum EventChannel {
+    kChannelClick = 3,       // button and label values
+    kChannelValue = 5,       // value controls (dials)
+    kChannelMenu = 7,        // menus
+    kChannelTimer = 9,       // timer ticks: value is the timer's id
+    kChannelList = 10,       // list widgets
+    kChannelKeyBinding = 11, // key bindings
+};
+
+// The value of a click on kChannelClick from a label or a flash button: which
+// mouse button clicked.
+enum ClickValue { kClickLeft = 1, kClickMiddle = 2, kClickRight = 3 };
 
 // The record handed to listeners. `data` points into the sender's memory and
 // is valid only during the call.

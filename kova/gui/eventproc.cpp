@@ -215,7 +215,7 @@ int SControlDispatch::Key(Display*, SControl* c, XKeyEvent& e)
         for (const SKeyBinding& b : t->keyBindings) {
             if ((KeySym)(unsigned)b.keysym == sym) {
                 int data[3] = {0, (int)sym, modifiers};
-                t->SendEvent(11, SEvent::KindData, 0, 0.0f, data, t, nullptr);
+                t->SendEvent(kChannelKeyBinding, SEvent::KindData, 0, 0.0f, data, t, nullptr);
                 break;
             }
         }

@@ -6,6 +6,7 @@
 
 #include "kova/gui/connection.h"
 #include "kova/gui/control.h"
+#include "kova/threading/shutdown.h"
 #include "kova/threading/thread.h"
 
 namespace kova::gui {
@@ -46,6 +47,8 @@ void* PumpLoop(void* arg)
 
 bool StartEventPump()
 {
+    // The library's unload stops the pump with every other thread.
+    kova::threading::SetShutdownHook(&StopEventPump);
     std::lock_guard<std::mutex> lock(pumpMutex);
     if (pump)
         return true;

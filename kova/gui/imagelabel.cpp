@@ -44,7 +44,7 @@ void SImageLabel::MouseStateChanged(bool* state, int code)
 {
     SControl::MouseStateChanged(state, code);
     if (int value = LabelClickValue(code))
-        SendEvent(3, 1, value, 0.0f, nullptr, this, nullptr);
+        SendEvent(kChannelClick, SEvent::KindValue, value, 0.0f, nullptr, this, nullptr);
 }
 
 }  // namespace kova::gui

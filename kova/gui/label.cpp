@@ -224,12 +224,12 @@ void SLabel<false>::DrawLabel()
 int LabelClickValue(int code)
 {
     switch (code) {
-    case 3:
-    case 7: return 1;
-    case 4:
-    case 8: return 3;
-    case 5:
-    case 9: return 2;
+    case context::SInput::LeftDown:
+    case context::SInput::LeftDouble: return kClickLeft;
+    case context::SInput::RightDown:
+    case context::SInput::RightDouble: return kClickRight;
+    case context::SInput::MiddleDown:
+    case context::SInput::MiddleDouble: return kClickMiddle;
     default: return 0;
     }
 }
@@ -237,7 +237,7 @@ int LabelClickValue(int code)
 void SLabel<false>::ReportClick(int code)
 {
     if (int value = LabelClickValue(code))
-        SendEvent(3, 1, value, 0.0f, nullptr, this, nullptr);
+        SendEvent(kChannelClick, SEvent::KindValue, value, 0.0f, nullptr, this, nullptr);
 }
 
 void SLabel<false>::MouseStateChanged(bool* state, int code)

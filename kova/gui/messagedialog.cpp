@@ -32,7 +32,7 @@ SMessageDialog::SMessageDialog()
     Create(ownGlobals, nullptr, dialogId, name.c_str(), DialogFullEvents | Decorated | Dialog | 0x1, 0, 0, kWidth,
            kHeight, 0, false);
     CreateCursor();
-    EnableEventHandler(3);
+    EnableEventHandler(kChannelClick);
 
     auto c = StandardColour;
     SetColours(c(24), c(24), c(20), c(2), c(0), c(0), c(0));
@@ -66,7 +66,7 @@ SMessageDialog::SMessageDialog()
     okButton->SetLabelColours(c(0), c(19));
     okButton->SetType(SButton<false>::Flash);
     okButton->SetHoverColours(c(23), c(23));
-    okButton->AddEventListener(this, 3);
+    okButton->AddEventListener(this, kChannelClick);
     okButton->Show();
     Add(okButton);
 
@@ -81,7 +81,7 @@ SMessageDialog::~SMessageDialog()
 
 void SMessageDialog::ParseEvent(SEvent* ev)
 {
-    if (!ev || !EventHandled(ev->type) || ev->type != 3 || ev->kind != SEvent::KindValue || !okButton ||
+    if (!ev || !EventHandled(ev->type) || ev->type != kChannelClick || ev->kind != SEvent::KindValue || !okButton ||
         ev->sender != okButton)
         return;
     CloseDialog();

@@ -1,7 +1,5 @@
 #include "kova/system/systemdata.h"
 
-#include "kova/gui/display.h"
-
 #include <cstring>
 
 kova::system::SSystemData* sd = nullptr;
@@ -12,12 +10,6 @@ namespace {
 const char kRule[] = "========================================";   // 40
 const char kDashes[] = "---------------------------------------";  // 39
 }  // namespace
-
-SSystemData::~SSystemData()
-{
-    delete display;
-    display = nullptr;
-}
 
 bool SSystemData::getOSInfos()
 {
@@ -48,12 +40,11 @@ void SSystemData::getCPUInfos()
     now3d = processorData.features & kFeature3DNow;
 }
 
-void SSystemData::getDisplayInfos()
+void SSystemData::SetDisplayInfos(const char* description)
 {
-    if (display)
-        return;
-    display = new kova::gui::SDisplay();
-    display->AllMonitorRects();
+    displayDescription.Clear(false);
+    if (description)
+        displayDescription.Append(description);
 }
 
 bool SSystemData::Qualifies(bool needSSE, bool needSSE2) const
@@ -108,14 +99,7 @@ kova::data::datastring<32, char> SSystemData::FeatureMessage() const
     text.Append("\n");
     text.Append(kDashes);
     text.Append("\n");
-    if (display) {
-        text.Append(96, "Screensize: %i x %i", display->maxX - display->minX, display->maxY - display->minY);
-        if (display->divided)
-            text.Append("\nestimation (due to lack of information): ");
-        int n = 1;
-        for (const auto& m : display->monitors)
-            text.Append(128, "\nDisplay %i: %i x %i @ [X=%i, Y=%i]", n++, m.Width(), m.Height(), m.x0, m.y0);
-    }
+    text.Append(displayDescription.c_str());
     text.Append("\n");
     text.Append(kRule);
     text.Append("\n");

@@ -1,5 +1,7 @@
 // The process-wide system record `sd`: processor, operating system and
-// monitor facts, probed once when the library is loaded.
+// monitor facts, probed once when the library is loaded. The monitors are
+// the GUI side's to probe (it owns the X connection); it hands their
+// description in through SetDisplayInfos.
 #pragma once
 
 #include "kova/data/datastring.h"
@@ -8,21 +10,18 @@
 
 #include <cstdint>
 
-namespace kova::gui { class SDisplay; }
-
 namespace kova::system {
 
 class SSystemData {
 public:
     SSystemData() = default;
-    ~SSystemData();
     SSystemData(const SSystemData&) = delete;
     SSystemData& operator=(const SSystemData&) = delete;
 
     bool getOSInfos();
     void getCPUInfos();
-    // Creates the monitor record once (needs the X connection for real data).
-    void getDisplayInfos();
+    // The monitors' lines of FeatureMessage, as the GUI side found them.
+    void SetDisplayInfos(const char* description);
 
     // Kernel release plus MMX, and SSE / SSE2 when asked for.
     bool Qualifies(bool needSSE, bool needSSE2) const;
@@ -32,7 +31,7 @@ public:
     kova::data::datastring<32, char> FeatureMessage() const;
     kova::data::datastring<32, char> ErrorMessage(bool needSSE, bool needSSE2) const;
 
-    kova::gui::SDisplay* display = nullptr;  // owned
+    kova::data::datastring<32, char> displayDescription;
     int32_t clockMHz = 0;
     int32_t processorCount = 0;
     bool sse = false;

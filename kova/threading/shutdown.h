@@ -8,4 +8,8 @@ namespace kova::threading {
 
 void ShutdownThreads();
 
+// Run first by ShutdownThreads: the GUI side stops what it runs on threads
+// of its own (the event pump installs it when it starts).
+void SetShutdownHook(void (*hook)());
+
 }  // namespace kova::threading

@@ -6,8 +6,6 @@
 #include <mutex>
 #include <vector>
 
-#include "kova/gui/control.h"
-#include "kova/gui/event.h"
 #include "kova/threading/thread.h"
 
 namespace kova::threading {
@@ -19,14 +17,16 @@ namespace {
 // The timer whose tick runs on this thread, if any.
 thread_local STimerObject* ticking = nullptr;
 
+std::atomic<TickHook> tickHook{nullptr};
+
 }  // namespace
 
-STimerObject::STimerObject() : event(new kova::gui::SEvent())
+void SetTickHook(TickHook hook)
 {
-    event->type = 9;
-    event->kind = kova::gui::SEvent::KindValue;
-    event->time = 0;
+    tickHook.store(hook);
 }
+
+STimerObject::STimerObject() = default;
 
 STimerObject::~STimerObject()
 {
@@ -36,7 +36,6 @@ STimerObject::~STimerObject()
     for (SThread* t : retired)
         delete t;
     retired.clear();
-    delete event;
 }
 
 void STimerObject::Start(kova::gui::SControl* c, int timerId, unsigned int p)
@@ -47,8 +46,7 @@ void STimerObject::Start(kova::gui::SControl* c, int timerId, unsigned int p)
     id = timerId;
     control = c;
     active = true;
-    event->sender = c;
-    event->value = timerId;
+    tickId = timerId;
     thread = new SThread(2);
     thread->Start(&STimerObject::Job, this);
 }
@@ -93,12 +91,8 @@ void STimerObject::Notification()
 {
     if (!control)
         return;
-    event->time = clock();
-    if (control->IsDestroying())
-        return;
-    // Listeners may delete this timer during the call, so they get a copy.
-    kova::gui::SEvent copy = *event;
-    control->SendEvent(&copy);
+    if (TickHook hook = tickHook.load())
+        hook(control, tickId, (long)clock());
 }
 
 void STimerObject::Sleep()

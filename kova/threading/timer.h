@@ -2,8 +2,9 @@
 //
 // An STimer ticks on a thread of its own: the first tick comes at once after
 // Start(), later ticks every period milliseconds plus the listeners' time.
-// Each tick sends the timer's event (channel 9, value = timer id) to the
-// listeners of its control, unless the control is being destroyed.
+// Each tick goes to its control through the tick hook that the GUI side
+// installs (kova/gui/control.cpp): the control's listeners hear it on
+// the timer channel, unless the control is being destroyed.
 //
 // Stopping is cooperative: Stop() (and the destructors) let a tick that is
 // running finish, wait for it, and no tick starts after they return. Called
@@ -24,12 +25,16 @@
 
 namespace kova::gui {
 class SControl;
-class SEvent;
 }  // namespace kova::gui
 
 namespace kova::threading {
 
 class SThread;
+
+// How a tick reaches its control: installed by the GUI side before any
+// timer starts (kova/gui/control.cpp); without one a tick goes nowhere.
+using TickHook = void (*)(kova::gui::SControl* control, int timerId, long time);
+void SetTickHook(TickHook hook);
 
 // The worker of an STimer: owns the thread and the tick event.
 class STimerObject {
@@ -47,7 +52,6 @@ public:
     // Sleeps one period when a thread exists.
     void Sleep();
 
-    kova::gui::SEvent* GetEvent() const { return event; }
     int GetId() const { return id; }
     int GetPeriod() const { return period; }
     bool Active() const;
@@ -61,7 +65,7 @@ private:
     // Stop() from another thread, so a tick is never left running unseen.
     std::vector<SThread*> retired;
     kova::gui::SControl* control = nullptr;
-    kova::gui::SEvent* event;
+    int tickId = 0;  // the id the ticks carry, kept after Stop
     std::atomic<int> id{0};
     int period = 0;
     std::atomic<bool> active{false};

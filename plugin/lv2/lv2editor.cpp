@@ -2,13 +2,10 @@
 
 #include <X11/Xlib.h>
 
-#include "kova/data/datastring.h"
 #include "kova/gui/connection.h"
 #include "kova/gui/control.h"
-#include "kova/gui/cursor.h"
-#include "kova/gui/dispatchguard.h"
-#include "kova/gui/globals.h"
 #include "kova/gui/xerror.h"
+#include "plugin/editorsession.h"
 #include "plugin/identity.h"
 #include "plugin/lv2/lv2plugin.h"
 #include "plugin/lv2/lv2ports.h"
@@ -17,9 +14,6 @@
 using namespace tessaro::lv2;
 
 namespace {
-
-// The panel's creation flags, as the VST editor makes it.
-constexpr int kPanelFlags = 0x80001;
 
 Bool AnyEvent(Display*, XEvent*, XPointer)
 {
@@ -30,7 +24,8 @@ Bool AnyEvent(Display*, XEvent*, XPointer)
 
 LV2Editor::LV2Editor(LV2Plugin& instance, LV2UI_Write_Function write, LV2UI_Controller controller,
                      const LV2UI_Touch* touch, const LV2UI_Resize* resize)
-    : instance(instance), write(write), controller(controller), touch(touch), resize(resize)
+    : SEngineAccess(instance.Engine()), instance(instance), write(write), controller(controller), touch(touch),
+      resize(resize)
 {
 }
 
@@ -40,22 +35,14 @@ LV2Editor::~LV2Editor()
     // The host may have destroyed its window, and ours with it, already: a
     // failed request is trapped here instead of reaching the host's handler.
     kova::gui::SXErrorTrap trap(d);
-    {
-        kova::gui::SDispatchGuard guard;
-        // A drag cut short by the closing leaves no port touched.
-        if (panel)
-            panel->LetGoOfDials();
-        if (globals)
-            globals->cursor = nullptr;
-        delete cursor;
-        cursor = nullptr;
-        delete panel;
-        panel = nullptr;
-    }
-    delete globals;
-    globals = nullptr;
+    session.reset();
     if (d)
         XSync(d, False);
+}
+
+SPluginPanel* LV2Editor::Panel() const
+{
+    return session ? session->Panel() : nullptr;
 }
 
 unsigned long LV2Editor::Open(unsigned long parent)
@@ -63,50 +50,27 @@ unsigned long LV2Editor::Open(unsigned long parent)
     Display* d = kova::gui::GetDisplay();
     if (!d || !parent)
         return 0;
-    globals = new SGlobals();
-    globals->hostWindow = parent;
-    kova::data::datastring<32, char> title(64, "%s (%i)", tessaro::kProductName, globals->random.Integer());
-    {
-        kova::gui::SDispatchGuard guard;
-        panel = new SPluginPanel(globals, nullptr, (unsigned)globals->TakeId(), title.c_str(), kPanelFlags, 0, 0,
-                                 tessaro::kEditorWidth, tessaro::kEditorHeight, (int)parent, false);
-        panel->SetPlugin(this);
-        panel->LoadControls();
-    }
-    if (!panel->GetWindow())
+    session = std::make_unique<SEditorSession>(*this, instance.Changes(), SEditorSession::Windows::InHostWindow);
+    if (!session->Open(parent))
         return 0;
-
-    cursor = new kova::gui::SCursor();
-    cursor->SetWindow((Window)parent);
-    cursor->CreateDefault();
-    globals->cursor = cursor;
-
-    panel->Show();
     if (resize)
         resize->ui_resize(resize->handle, tessaro::kEditorWidth, tessaro::kEditorHeight);
     XFlush(d);
-    return panel->GetWindow();
+    return Panel()->GetWindow();
 }
 
 void LV2Editor::Idle()
 {
     Display* d = kova::gui::GetDisplay();
-    if (!d || !panel)
+    if (!d || !Panel())
         return;
-    changes.Collect(
-        instance.Changes(), [this](int index) { panel->RefreshControls(index); },
-        [this] { panel->RefreshControls(-1); });
+    session->ShowChanges();
     XFlush(d);
     // The binary's own connection: its events are ours to take.
     kova::gui::SXErrorTrap trap(d);
     XEvent ev;
     while (XCheckIfEvent(d, &ev, AnyEvent, nullptr))
         kova::gui::SControl::eventProc(&ev);
-}
-
-PolyphonyEngine& LV2Editor::Engine()
-{
-    return instance.Engine();
 }
 
 bool LV2Editor::Suspended() const

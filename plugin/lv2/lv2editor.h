@@ -1,7 +1,8 @@
-// The LV2 UI: the same 260 x 162 control panel as the VST 2 editor, as an
-// X11 UI embedded in the host's parent window. It reaches the engine of
-// its instance directly (instance access) and is served only by the host's
-// idle calls, on the host's UI thread:
+// The LV2 UI: the same 260 x 162 control panel as the VST 2 editor, in the
+// same editor session (plugin/editorsession.h), as an X11 UI embedded in the
+// host's parent window. It reaches the engine of its instance directly
+// (instance access) and is served only by the host's idle calls, on the
+// host's UI thread:
 //
 // - Events: LV2 hosts hand a UI no X events. The panel's windows live on
 //   the binary's own connection `dps`, which nothing else reads, so each
@@ -9,9 +10,9 @@
 //   changes thus reach the host's write and touch functions on the UI
 //   thread, as LV2 requires (the toolkit's event-pump thread would call
 //   them from elsewhere).
-// - Refresh: each idle call also does what the VST editor's idle does; it
-//   reads the instance's change counters and refreshes what moved (all of
-//   it after a program switch or state load, and at the first call).
+// - Refresh: each idle call also does what the VST editor's idle does; the
+//   session reads the instance's change board and refreshes what moved
+//   (all of it after a program switch or state load, and at the first call).
 //
 // User changes set the engine at once (so that a panic fires however the
 // host passes the port values on) and go to the host through write_function
@@ -27,19 +28,15 @@
 #include <lv2/ui/ui.h>
 
 #include <cstdint>
+#include <memory>
 
-#include "plugin/lv2/changeboard.h"
-#include "plugin/pluginaccess.h"
+#include "plugin/engineaccess.h"
 
 class LV2Plugin;
-class SGlobals;
+class SEditorSession;
 class SPluginPanel;
 
-namespace kova::gui {
-class SCursor;
-}
-
-class LV2Editor final : public SIPluginAccess {
+class LV2Editor final : public SEngineAccess {
 public:
     // touch and resize may be null (hosts without them).
     LV2Editor(LV2Plugin& instance, LV2UI_Write_Function write, LV2UI_Controller controller,
@@ -55,8 +52,10 @@ public:
     // binary's own connection, then refreshes what the engine changed.
     void Idle();
 
-    // SIPluginAccess, for the panel (on the host's UI thread).
-    PolyphonyEngine& Engine() override;
+    SPluginPanel* Panel() const;
+
+    // For the panel (on the host's UI thread); SEngineAccess answers the
+    // values.
     bool Suspended() const override;
     void UserChange(int index, float value) override;
     void BeginGesture(int index) override;
@@ -70,8 +69,5 @@ private:
     LV2UI_Controller controller;
     const LV2UI_Touch* touch;
     const LV2UI_Resize* resize;
-    SEngineChangeBoard::Reader changes;
-    SGlobals* globals = nullptr;
-    SPluginPanel* panel = nullptr;
-    kova::gui::SCursor* cursor = nullptr;
+    std::unique_ptr<SEditorSession> session;
 };

@@ -5,6 +5,8 @@
 
 #include <cstdio>
 #include <cstring>
+
+#include "kova/midi/midistatus.h"
 #include <new>
 
 using kova::midi::midievent;
@@ -13,20 +15,21 @@ using namespace tessaro::lv2;
 namespace {
 
 constexpr uint32_t kStateFlags = LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE;
-constexpr uint8_t kSystemExclusive = 0xF0;
-
 // The length of a MIDI message by its status byte; 0 for what the engine
 // does not carry (data bytes without status, system exclusive).
 uint32_t MessageLength(uint8_t status)
 {
-    if (status < 0x80 || status == kSystemExclusive)
+    using namespace kova::midi;
+    if (status < statusFirst || status == statusSystemExclusive)
         return 0;
-    switch (status & 0xF0) {
-    case 0xC0:
-    case 0xD0:
+    switch (status & statusKindMask) {
+    case statusProgramChange:
+    case statusChannelPressure:
         return 2;
-    case 0xF0:
-        return status == 0xF1 || status == 0xF3 ? 2 : status == 0xF2 ? 3 : 1;
+    case statusSystem:
+        if (status == statusTimeCodeQuarterFrame || status == statusSongSelect)
+            return 2;
+        return status == statusSongPosition ? 3 : 1;
     default:
         return 3;
     }

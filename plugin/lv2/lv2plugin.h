@@ -29,7 +29,7 @@
 #include <cstdint>
 
 #include "plugin/identity.h"
-#include "plugin/lv2/changeboard.h"
+#include "plugin/enginechangeboard.h"
 #include "plugin/lv2/lv2log.h"
 #include "plugin/lv2/lv2ports.h"
 #include "plugin/polyphonyengine.h"

@@ -59,8 +59,8 @@ protected:
     }
     void Close() { Call(effEditClose); }
 
-    SPluginEditor* Editor() const { return plugin->pluginEditor; }
-    SPluginPanel* Panel() const { return plugin->pluginEditor ? plugin->pluginEditor->Panel() : nullptr; }
+    SPluginEditor* Editor() const { return plugin->Editor(); }
+    SPluginPanel* Panel() const { return plugin->Editor() ? plugin->Editor()->Panel() : nullptr; }
 
     // One audio block of 64 frames with the given MIDI events.
     void Block(const std::vector<VstMidiEvent>& midi)

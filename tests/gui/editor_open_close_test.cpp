@@ -33,8 +33,7 @@ TEST_F(EditorTest, ThePanelArrivesInTheHostWindowByReparenting)
     EXPECT_EQ(Panel()->Width(), 260);
     EXPECT_EQ(Panel()->Height(), 162);
     EXPECT_EQ(host.sizeWindowCalls, 1);
-    EXPECT_FALSE(plugin->editorClosed);
-    EXPECT_EQ(plugin->OpenEditor(), Editor());
+    EXPECT_TRUE(Editor()->IsOpen());
 }
 
 TEST_F(EditorTest, ClosingParksThePanelAndReopeningReusesIt)
@@ -46,8 +45,7 @@ TEST_F(EditorTest, ClosingParksThePanelAndReopeningReusesIt)
     panel->killButton->SetValue(1, false);
     Close();
     Settle();
-    EXPECT_TRUE(plugin->editorClosed);
-    EXPECT_EQ(plugin->OpenEditor(), nullptr);
+    EXPECT_FALSE(Editor()->IsOpen());
     EXPECT_EQ(ParentOf(d, panel->GetWindow()), holder->GetWindow());
     EXPECT_FALSE(holder->IsMapped());
     Open();

@@ -223,10 +223,10 @@ TEST_F(PanelBinding, LearningFromTwoButtonsAssignsTheNextControllerToBoth)
     MoveTo(*P()->learnPanicButton, 7, 7);
     Click(*P()->learnPanicButton);
     EXPECT_TRUE(P()->Learning());
-    EXPECT_TRUE(plugin->Engine().learnMode);
-    EXPECT_TRUE(plugin->Engine().learnKillCC);
-    EXPECT_TRUE(plugin->Engine().learnPanicCC);
-    EXPECT_FALSE(plugin->Engine().learnPolyCC);
+    EXPECT_TRUE(plugin->Engine().Learning());
+    EXPECT_TRUE(plugin->Engine().LearnArmed(LearnTarget::Kill));
+    EXPECT_TRUE(plugin->Engine().LearnArmed(LearnTarget::Panic));
+    EXPECT_FALSE(plugin->Engine().LearnArmed(LearnTarget::Polyphony));
     // The armed buttons blink between red and cyan.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     Settle(50);
@@ -244,7 +244,7 @@ TEST_F(PanelBinding, LearningFromTwoButtonsAssignsTheNextControllerToBoth)
     EXPECT_TRUE(WaitUntil([&] {
         return !P()->Learning() && P()->learnKillButton->GetValue() == 0 && P()->learnPanicButton->GetValue() == 0;
     }));
-    EXPECT_FALSE(plugin->Engine().learnMode);
+    EXPECT_FALSE(plugin->Engine().Learning());
     EXPECT_TRUE(WaitUntil([&] { return P()->killCCDial->GetValue() == 22 && P()->panicCCDial->GetValue() == 22; }));
     EXPECT_STREQ(P()->killCCDial->ValueText().c_str(), "021");
     EXPECT_EQ(P()->polyCCDial->GetValue(), 0);
@@ -257,8 +257,8 @@ TEST_F(PanelBinding, ReleasingTheOnlyArmedLearnButtonEndsLearningWithoutAssignin
     EXPECT_TRUE(P()->Learning());
     Click(*P()->learnPolyButton);
     EXPECT_FALSE(P()->Learning());
-    EXPECT_FALSE(plugin->Engine().learnMode);
-    EXPECT_FALSE(plugin->Engine().learnPolyCC);
+    EXPECT_FALSE(plugin->Engine().Learning());
+    EXPECT_FALSE(plugin->Engine().LearnArmed(LearnTarget::Polyphony));
     Block({Midi(0xB0, 5, 64)});
     Settle();
     EXPECT_EQ(P()->polyCCDial->GetValue(), 0);
@@ -271,7 +271,7 @@ TEST_F(PanelBinding, LearningCannotStartWhileTheEngineIsSuspended)
     Click(*P()->learnKillButton);
     EXPECT_FALSE(P()->Learning());
     EXPECT_EQ(P()->learnKillButton->GetValue(), 0);
-    EXPECT_FALSE(plugin->Engine().learnKillCC);
+    EXPECT_FALSE(plugin->Engine().LearnArmed(LearnTarget::Kill));
 }
 
 TEST_F(PanelBinding, ClickingTheTitleHidesItAndClickingThereAgainShowsIt)

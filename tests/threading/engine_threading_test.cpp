@@ -149,8 +149,8 @@ void ChangeSettings(VSTPlugin& plugin, std::mt19937& rng, const std::atomic<bool
             break;
         }
         case 10:
-            plugin.Engine().learnPolyCC = true;
-            plugin.Engine().learnMode = true;
+            plugin.Engine().ArmLearn(LearnTarget::Polyphony, true);
+            plugin.Engine().SetLearning(true);
             break;
         default:
             plugin.setParameter(kParamPolyCC + int(rng() % 3), float(21 + rng() % 3) / 128.0f);

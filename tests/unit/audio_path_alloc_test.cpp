@@ -82,8 +82,8 @@ TEST(AudioPath, ProcessingEveryKindOfEventAllocatesNothing)
     eventsSent = 0;
     const long allocations = counting_allocator::AllocationsDuring([&] {
         RunBlock(*engine, first);
-        engine->learnPolyCC = true;
-        engine->learnMode = true;
+        engine->ArmLearn(LearnTarget::Polyphony, true);
+        engine->SetLearning(true);
         RunBlock(*engine, second);
         RunBlock(*engine, first);
     });

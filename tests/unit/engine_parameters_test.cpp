@@ -206,16 +206,16 @@ TEST_F(RemoteControl, UnassignedControllersFollowMidiThrough) {
 TEST_F(MidiLearn, TheNextControllerIsAssignedToEveryArmedTarget) {
     engine->setParameter(kParamMidiThrough, 1.0f);
     engine->setParameter(kParamKillCC, 3 / 128.0f);
-    engine->learnPolyCC = true;
-    engine->learnPanicCC = true;
-    engine->learnMode = true;
+    engine->ArmLearn(LearnTarget::Polyphony, true);
+    engine->ArmLearn(LearnTarget::Panic, true);
+    engine->SetLearning(true);
     EXPECT_TRUE(Block({CC(7, 99, 9)}).empty()); // consumed, any channel
     EXPECT_EQ(Program(0).polyCC, 8);
     EXPECT_EQ(Program(0).panicCC, 8);
     EXPECT_EQ(Program(0).killCC, 3);
-    EXPECT_FALSE(engine->learnMode.load());
-    EXPECT_FALSE(engine->learnPolyCC.load());
-    EXPECT_FALSE(engine->learnPanicCC.load());
+    EXPECT_FALSE(engine->Learning());
+    EXPECT_FALSE(engine->LearnArmed(LearnTarget::Polyphony));
+    EXPECT_FALSE(engine->LearnArmed(LearnTarget::Panic));
     // The learnt controller now sets the polyphony and triggers the panic.
     EXPECT_EQ(Block({CC(7, 100)}), PanicMessages());
     EXPECT_EQ(Polyphony(), 100);
@@ -223,18 +223,18 @@ TEST_F(MidiLearn, TheNextControllerIsAssignedToEveryArmedTarget) {
 
 TEST_F(MidiLearn, NotesAreNotCapturedAndOnlyTheFirstControllerIs) {
     engine->setParameter(kParamMidiThrough, 1.0f);
-    engine->learnKillCC = true;
-    engine->learnMode = true;
+    engine->ArmLearn(LearnTarget::Kill, true);
+    engine->SetLearning(true);
     EXPECT_EQ(Block({On(0, 60), CC(20, 1), CC(21, 1)}), (std::vector<Msg>{{0x90, 60, 100, 0}, {0xB0, 21, 1, 0}}));
     EXPECT_EQ(Program(0).killCC, 21);
 }
 
 TEST_F(MidiLearn, SuspendEndsLearningButKeepsTheTargets) {
-    engine->learnPolyCC = true;
-    engine->learnMode = true;
+    engine->ArmLearn(LearnTarget::Polyphony, true);
+    engine->SetLearning(true);
     engine->suspend();
-    EXPECT_FALSE(engine->learnMode.load());
-    EXPECT_TRUE(engine->learnPolyCC.load());
+    EXPECT_FALSE(engine->Learning());
+    EXPECT_TRUE(engine->LearnArmed(LearnTarget::Polyphony));
 }
 
 // --- Panic --------------------------------------------------------------------------

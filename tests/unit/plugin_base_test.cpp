@@ -1,10 +1,11 @@
-// The host boundary: identity, dispatcher answers, editor opcodes, host
-// identification and the start-up refusals of the entry function.
+// The host boundary: identity, dispatcher answers, editor opcodes, the
+// host name an instance reports and the start-up refusals of the entry
+// function.
 #include "fake_host.h"
 #include "kova/gui/globals.h"
 #include "plugin/identity.h"
 #include "plugin/library.h"
-#include "plugin/plugineditor.h"
+#include "plugin/startupstatus.h"
 #include "plugin/vstplugin.h"
 
 #include <gtest/gtest.h>
@@ -113,27 +114,26 @@ TEST_F(PluginBase, EditorRectangleIs260By162BeforeAnyOpen)
 
 TEST_F(PluginBase, MainsChangedSuspendsAndResumes)
 {
-    EXPECT_TRUE(plugin->suspended);
+    EXPECT_TRUE(plugin->IsSuspended());
     Call(effMainsChanged, 0, 1);
-    EXPECT_FALSE(plugin->suspended);
+    EXPECT_FALSE(plugin->IsSuspended());
     EXPECT_EQ(host.wantMidiCalls, 1);
     Call(effMainsChanged, 0, 0);
-    EXPECT_TRUE(plugin->suspended);
+    EXPECT_TRUE(plugin->IsSuspended());
 }
 
 TEST_F(PluginBase, SecondResumeKeepsTheTextsAndAsksForMidiAgain)
 {
     host.directory = "/home/musician/.vst/tessaro.so";
     Call(effMainsChanged, 0, 1);
-    auto* name = plugin->effectName;
-    auto* directory = plugin->pluginDirectory;
+    const char* name = plugin->EffectName();
     ASSERT_NE(name, nullptr);
-    EXPECT_STREQ(name->c_str(), "Tessaro");
-    EXPECT_STREQ(directory->c_str(), "/home/musician/.vst");
+    EXPECT_STREQ(name, "Tessaro");
+    EXPECT_STREQ(plugin->PluginDirectory(), "/home/musician/.vst");
     host.directory = "/elsewhere/x.so";
     Call(effMainsChanged, 0, 1);
-    EXPECT_EQ(plugin->effectName, name);
-    EXPECT_STREQ(plugin->pluginDirectory->c_str(), "/home/musician/.vst");
+    EXPECT_EQ(plugin->EffectName(), name);
+    EXPECT_STREQ(plugin->PluginDirectory(), "/home/musician/.vst");
     EXPECT_EQ(host.wantMidiCalls, 2);
 }
 
@@ -159,32 +159,6 @@ TEST_F(PluginBase, HostAnsweringMinusOneStillCanDo)
     EXPECT_TRUE(plugin->canHostDo((char*)"sizeWindow"));
     host.canDoAnswer = 0;
     EXPECT_FALSE(plugin->canHostDo((char*)"sizeWindow"));
-}
-
-TEST(HostIdentification, ProductStringsMapToHostCodes)
-{
-    struct Case {
-        const char* product;
-        VstInt32 version;
-        int code;
-        int status;
-    } cases[] = {
-        {"", 0, kHostUnknown, 0},
-        {"Cubase SX", 8199, kHostCubase, 0},
-        {"Cubase", 8200, kHostCubase4, 0},
-        {"Cubase energyXT", 100, kHostCubase, 0},
-        {"Samplitude 11", 0, kHostSamplitude, 0},
-        {"SAVIHost", 0, kHostSaviHost, 0},
-        {"Usine 5.2", 0, kHostUsine, kStartupHostNotSupported},
-        {"energyXT2", 0, kHostEnergyXT, 0},
-        {"usine", 0, kHostUnknown, 0},
-        {"Ardour", 0, kHostUnknown, 0},
-    };
-    for (const Case& c : cases) {
-        int status = 0;
-        EXPECT_EQ(SPluginEditor::IdentifyHost(c.product, c.version, status), c.code) << c.product;
-        EXPECT_EQ(status, c.status) << c.product;
-    }
 }
 
 TEST_F(PluginBase, HostNamesComeFromTheHostCode)

@@ -160,7 +160,7 @@ TEST_F(Adapter, ASampleRateChangeWhileRunningEmptiesTheNoteTable)
     plugin->setSampleRate(48000.0f);
     EXPECT_EQ(plugin->getSampleRate(), 48000.0f);
     EXPECT_EQ(Active(), 0);
-    EXPECT_FALSE(plugin->suspended.load());
+    EXPECT_FALSE(plugin->IsSuspended());
     // The old notes no longer count and their note-offs are swallowed.
     EXPECT_EQ(Block({On(0, 62), On(0, 63), Midi(0x80, 60, 0)}),
               (std::vector<Msg>{{0x90, 62, 100, 0}, {0x90, 63, 100, 0}}));
@@ -171,7 +171,7 @@ TEST_F(Adapter, ASampleRateChangeWhileSuspendedOnlyStoresTheRate)
     plugin->suspend();
     plugin->setSampleRate(96000.0f);
     EXPECT_EQ(plugin->getSampleRate(), 96000.0f);
-    EXPECT_TRUE(plugin->suspended.load());
+    EXPECT_TRUE(plugin->IsSuspended());
 }
 
 TEST_F(Adapter, TheDispatcherRoutesEventsAndRefusesAMissingBlock)

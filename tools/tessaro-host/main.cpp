@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "plugin/panellayout.h"
 #include "tools/tessaro-host/analysis.h"
 #include "tools/tessaro-host/editorhost.h"
 #include "tools/tessaro-host/example.h"
@@ -41,6 +42,7 @@ const char* const kUsage =
     "  tessaro-host live PLUGIN.so|BUNDLE.lv2 [--name CLIENT] [--connect-in PORT]... [--connect-out PORT]...\n"
     "               [--preset FILE.fxp|FILE.fxb] [--set INDEX=VALUE]... [--save FILE.fxb] [--editor]\n"
     "  tessaro-host example OUT.mid\n"
+    "  tessaro-host layout   (the editor's size, then each control: NAME X Y WIDTH HEIGHT)\n"
     "Settings apply in the order given. VALUE runs from 0 to 1 and may be a fraction (4/127);\n"
     "for an LV2 bundle INDEX is the VST 2 parameter's and VALUE is converted to the port's units.\n";
 
@@ -431,6 +433,17 @@ int Example(int argc, char** argv)
     return 0;
 }
 
+// The editor panel's layout, for scripts that click on its controls.
+int Layout(int argc, char**)
+{
+    if (argc != 2)
+        return Usage("layout takes no arguments");
+    std::printf("editor %d %d\n", tessaro::kEditorWidth, tessaro::kEditorHeight);
+    for (const SPanelPlace& place : panel_layout::kAll)
+        std::printf("%s %d %d %d %d\n", place.key, place.x, place.y, place.width, place.height);
+    return 0;
+}
+
 int Run(int argc, char** argv)
 {
     if (argc < 2)
@@ -453,6 +466,8 @@ int Run(int argc, char** argv)
         return Fail("live needs JACK, which this build of tessaro-host lacks; use the x86_64 build");
 #endif
     }
+    if (command == "layout")
+        return Layout(argc, argv);
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
         return 0;

@@ -2,12 +2,12 @@
 
 #include <X11/Xmu/Drawing.h>
 
+#include <atomic>
 #include <vector>
 
 #include "kova/gui/connection.h"
 #include "kova/gui/context/colour.h"
 #include "kova/gui/context/staticdata.h"
-#include "kova/gui/control.h"
 
 namespace kova::gui::context {
 
@@ -32,12 +32,20 @@ int XFunction(int code)
     return (code >= 0 && code < 15) ? functions[code] : GXcopy;
 }
 
+std::atomic<SDrawing::WindowHook> windowHook{nullptr};
+
 Drawable WindowOf(kova::gui::SControl* control)
 {
-    return control ? (Drawable)control->GetWindow() : 0;
+    SDrawing::WindowHook hook = windowHook.load();
+    return control && hook ? (Drawable)hook(control) : 0;
 }
 
 }  // namespace
+
+void SDrawing::SetWindowHook(WindowHook hook)
+{
+    windowHook.store(hook);
+}
 
 SDrawing::SDrawing() = default;
 

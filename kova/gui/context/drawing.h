@@ -60,6 +60,10 @@ public:
     // active frames black, foregrounds and texts white, inactive frame grey
     // (138, 145, 150).
     SDrawing(kova::gui::SControl* control, SGlobals* globals);
+    // How the context finds a control's X window: installed by the GUI side
+    // (kova/gui/control.cpp), so that the context knows no controls.
+    using WindowHook = unsigned long (*)(const kova::gui::SControl* control);
+    static void SetWindowHook(WindowHook hook);
     // Deletes the installed device; font and brush are not deleted.
     virtual ~SDrawing();
     SDrawing(const SDrawing&) = delete;

@@ -1,9 +1,9 @@
-// The engine's changes as counters, for editors that poll them. The LV2
-// adapter owns the board and makes it the engine's listener; an editor in
-// the same process (through instance access) keeps the counts it has seen
-// and refreshes what moved. The board outlives every editor of its
-// instance, so an editor that goes away leaves nothing the audio thread
-// could still call, and any number of editors can read it.
+// The engine's changes as counters, the one way they reach an editor in
+// either format. The host adapter (VST 2 or LV2) owns the board and makes
+// it the engine's listener; the editor keeps the counts it has seen and,
+// in its idle time, refreshes what moved. The board outlives every editor
+// of its instance, so an editor that goes away leaves nothing the audio
+// thread could still call, and any number of editors can read it.
 //
 // The listener calls come on any thread, the audio thread among them, often
 // under the engine's lock: they only increment atomics.
@@ -60,6 +60,9 @@ public:
                 }
             }
         }
+
+        // The next Collect reports everything (an editor that opens again).
+        void Restart() { started = false; }
 
     private:
         bool started = false;
