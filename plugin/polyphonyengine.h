@@ -17,12 +17,14 @@
 #include "kova/midi/noteinfo.h"
 #include "kova/midi/notetable.h"
 #include "kova/midi/sustainpedals.h"
+#include "kova/midi/voiceallocator.h"
 #include "kova/threading/mutex.h"
 #include "plugin/enginelistener.h"
 #include "plugin/programbank.h"
 
 // Parameter indices: 0-5 are the host's, 6-10 are used between engine and
-// editor.
+// editor, 11-13 are the allocation options (reached by VST 2 hosts through
+// the editor and the chunks, by LV2 hosts through their ports).
 enum EngineParameter {
     kParamPolyphony = 0,
     kParamKill = 1,
@@ -35,6 +37,9 @@ enum EngineParameter {
     kParamPanicCC = 8,
     kParamLearnDone = 9,    // refresh of the learn display
     kParamActiveNotes = 10, // number of notes sounding, not scaled
+    kParamStealPolicy = 11, // policy / 4: 0, 0.25 ... 1 select the five
+    kParamPerChannel = 12,
+    kParamNoteReturn = 13,
 };
 
 // How engine state is kept free of races.
@@ -104,7 +109,7 @@ public:
     // notes. Small, so that a block without MIDI costs next to nothing.
     void ProcessInput()
     {
-        if (!inQueue.empty())
+        if (!inQueue.empty() || returnsHeldBack)
             DrainInput();
         Notify(kParamActiveNotes);
     }
@@ -123,6 +128,8 @@ public:
     {
         EngineGuard guard(*this);
         panicQueued = false;
+        allocator.NewFlush();
+        returnsHeldBack = allocating && allocator.HasRoom(Current().polyphony);
         return outQueue.lend(slots);
     }
     void GiveBackOutput() { outQueue.giveBack(); }
@@ -135,20 +142,25 @@ public:
     void suspend();
 
     // Values outside 0 to 1 (and NaN) are ignored. Switching the sustain
-    // pedal option off ends every note a pedal holds at once.
+    // pedal option off ends every note a pedal holds at once. Every change
+    // may let waiting notes return (at frame 0, or at the frame of the
+    // input event that made it).
     void setParameter(int index, float value);
     float getParameter(int index);
-    // At most 63 characters and the terminator; "empty" beyond the six.
+    // At most 63 characters and the terminator; "empty" for 6-10 and beyond
+    // the allocation options.
     void getParameterName(int index, char* text);
-    // The polyphony as a number, the switches as "On" or "Off", else empty.
+    // The polyphony as a number, the steal policy by name, the switches as
+    // "On" or "Off", else empty.
     void getParameterDisplay(int index, char* text);
     // No parameter has a unit: always empty.
     void getParameterLabel(int index, char* text);
 
     int getProgram();
-    // Numbers outside the bank are ignored. A lower limit ends the oldest
-    // notes, then, if the program's pedal option is off, the notes a pedal
-    // holds end too.
+    // Numbers outside the bank are ignored. A lower limit (or Per Channel
+    // switched off) ends the notes the new program's policy gives up first,
+    // then, if the program's pedal option is off, the notes a pedal holds
+    // end too.
     void setProgram(int program);
     // Keeps the first 47 characters; the caller's text is left alone.
     void setProgramName(const char* name);
@@ -210,8 +222,21 @@ private:
     void HandleProgramChange(const kova::midi::midievent& event);
     void Forward(const kova::midi::midievent& event);
     void SendPanic();
-    // Ends the oldest notes until at most `polyphony` sound.
-    void EndNotesAbove(int polyphony);
+    // Lowers to `polyphony` after the limit went from `oldPolyphony` or
+    // Per Channel went off: ends the oldest notes (or those with the
+    // smallest keys) until the total, or with Per Channel every channel's
+    // count, is within it.
+    void LowerLimit(int oldPolyphony, bool perChannelWentOff);
+    // Brings the allocator in line with the current program's options.
+    void ArrangeAllocation();
+    // Lets waiting notes with room sound again, at ownEventsAt.
+    void ReturnWaitingNotes();
+    // After notes ended through the note index alone.
+    void NotesEndedElsewhere()
+    {
+        if (allocating)
+            allocator.DropEnded();
+    }
     // With the current program's pedal option off: ends every note a pedal
     // holds and lifts the pedals.
     void ReleasePedalsUnlessOn();
@@ -238,6 +263,15 @@ private:
     // The pedals as the limiter sees them; the notes they hold are marked
     // in activeNotes. With the option off every pedal is up.
     kova::midi::sustainpedals pedals;
+    // Steal policy, Per Channel and Note Return. Used (allocating) only
+    // while the current program sets one of them; otherwise the plain note
+    // table operations do the work and the allocator is arranged afresh
+    // when next needed.
+    kova::midi::voiceallocator allocator{activeNotes, kTableSize, &activeCount, &ageCounter, &noteIndex};
+    bool allocating = false;
+    // Waiting notes found room but the flush's share of returns was used up:
+    // the next block returns them even without input.
+    bool returnsHeldBack = false;
 
     bool panicState = false;
     bool panicQueued = false; // panic events wait in outQueue for the flush

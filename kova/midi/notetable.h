@@ -64,6 +64,8 @@ public:
     }
     int FirstEmpty(int tableSize) const;
     int Oldest() const { return oldest; }
+    // The next newer occupied entry, noEntry after the newest.
+    int Newer(int entry) const { return newer[entry]; }
 
     // Entry just became occupied by (channel, note) with the newest stamp.
     void Occupy(int entry, int channel, int note);
