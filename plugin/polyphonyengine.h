@@ -74,16 +74,22 @@ public:
     static constexpr int kPanicEvents = 32; // All Sound Off and pitch-bend centre on 16 channels
     // Room for everything the engine can make between two flushes, so no
     // event is lost: each queued input gives at most one event besides
-    // note-offs (a note-on, or a forwarded message); every note-off ends a
-    // counted note, so note-offs end at most the notes sounding at the last
-    // flush (128) plus those admitted since (at most one per input, 256).
-    // That holds for the note-offs of All Notes Off and All Sound Off, of a
-    // lifted pedal and of the pedal option switched off as for stealing:
-    // each ends a note still in the table, and a note held by the pedal
-    // sends nothing at its own note-off. A panic adds its 32 events at most
-    // once per flush (a second panic before the flush repeats what is
-    // queued).
-    static constexpr int kOutQueueSize = kInQueueSize * 2 + kTableSize + kPanicEvents; // 672
+    // note-offs and returned note-ons (a note-on, or a forwarded message).
+    // Returned note-ons number at most 128 per flush
+    // (voiceallocator::maxReturnsPerFlush). Every note-off ends a note in
+    // the table, and each note ends once, so note-offs end at most the notes
+    // sounding at the last flush (128), those admitted since (at most one
+    // per input, 256) and those returned since (128). That holds for the
+    // note-offs of stealing, of a lower limit, of All Notes Off and All
+    // Sound Off, of a lifted pedal and of the pedal option switched off: each
+    // ends a note still in the table, and a note held by the pedal sends
+    // nothing at its own note-off. A panic adds its 32 events at most once
+    // per flush (a second panic before the flush repeats what is queued).
+    // The share of returns is what keeps this finite: without it a limit
+    // lowered and raised again and again before one flush would end and
+    // return the same notes each time, up to 127 note-offs and 127 note-ons
+    // a round, with no input to count them against.
+    static constexpr int kOutQueueSize = kInQueueSize * 2 + kTableSize * 3 + kPanicEvents; // 928
     static constexpr int kPrograms = VSTPluginProgramBank::kPrograms;
 
     using InputQueue = kova::midi::midiqueue<kInQueueSize>;
