@@ -244,8 +244,11 @@ void PolyphonyEngine::ArrangeAllocation()
     settings.perChannel = program.perChannel != 0;
     settings.noteReturn = program.noteReturn != 0;
     if (settings.Plain()) {
-        if (allocating)
+        if (allocating) {
+            // The plain operations find the oldest note by the index's order.
             allocator.ForgetAll();
+            noteIndex.Rebuild(activeNotes, kTableSize);
+        }
         allocating = false;
         return;
     }

@@ -24,25 +24,23 @@ void voiceallocator::Arrange(const allocation& a) {
     std::memset(tail, 0xFF, sizeof tail);
     std::memset(used, 0, sizeof used);
     std::memset(channelCount, 0, sizeof channelCount);
+    index->Rebuild(table, tableSize);
     // The index lists the notes oldest first. Without waiting notes the
-    // strikes may be stale (the plain operations do not stamp them) and are
+    // strikes may be stale (they are kept with Note Return only) and are
     // numbered afresh in that order; waiting notes exist only while the
     // strikes were kept, and then they already follow it.
     const bool renumber = waitingCount == 0;
     for (int entry = index->Oldest(); entry != noEntry; entry = index->Newer(entry)) {
         if (renumber)
             strikeOf[entry] = ++strikes;
-        ++channelCount[table[entry].channel & 0x0F];
         Link(entry);
     }
 }
 
 void voiceallocator::DropEnded() {
     for (int entry = 0; entry < tableSize; ++entry) {
-        if (groupOf[entry] != noEntry && !table[entry].Occupied()) {
-            --channelCount[channelOf[entry]];
+        if (groupOf[entry] != noEntry && !table[entry].Occupied())
             Unlink(entry);
-        }
     }
 }
 
@@ -71,65 +69,6 @@ voiceallocator::key voiceallocator::KeyOf(int note, int velocity, uint64_t strik
     }
 }
 
-int voiceallocator::Victim(int group) const {
-    const uint64_t* bits = used[group];
-    int bucket;
-    if (settings.policy == stealNewest)
-        return tail[group][0];
-    if (settings.policy == stealHighest) {
-        if (bits[1] != 0)
-            bucket = 127 - __builtin_clzll(bits[1]);
-        else if (bits[0] != 0)
-            bucket = 63 - __builtin_clzll(bits[0]);
-        else
-            return noEntry;
-    } else {
-        if (bits[0] != 0)
-            bucket = __builtin_ctzll(bits[0]);
-        else if (bits[1] != 0)
-            bucket = 64 + __builtin_ctzll(bits[1]);
-        else
-            return noEntry;
-    }
-    return head[group][bucket];
-}
-
-void voiceallocator::Link(int entry) {
-    const int group = settings.perChannel ? table[entry].channel & 0x0F : 0;
-    const int bucket = BucketOf(entry);
-    groupOf[entry] = static_cast<int8_t>(group);
-    channelOf[entry] = static_cast<int8_t>(table[entry].channel & 0x0F);
-    bucketOf[entry] = static_cast<int8_t>(bucket);
-    const int last = tail[group][bucket];
-    before[entry] = static_cast<int8_t>(last);
-    after[entry] = noEntry;
-    if (last == noEntry) {
-        head[group][bucket] = static_cast<int8_t>(entry);
-        used[group][bucket >> 6] |= uint64_t(1) << (bucket & 63);
-    } else {
-        after[last] = static_cast<int8_t>(entry);
-    }
-    tail[group][bucket] = static_cast<int8_t>(entry);
-}
-
-void voiceallocator::Unlink(int entry) {
-    const int group = groupOf[entry];
-    const int bucket = bucketOf[entry];
-    const int prev = before[entry];
-    const int next = after[entry];
-    if (prev == noEntry)
-        head[group][bucket] = static_cast<int8_t>(next);
-    else
-        after[prev] = static_cast<int8_t>(next);
-    if (next == noEntry)
-        tail[group][bucket] = static_cast<int8_t>(prev);
-    else
-        before[next] = static_cast<int8_t>(prev);
-    if (head[group][bucket] == noEntry)
-        used[group][bucket >> 6] &= ~(uint64_t(1) << (bucket & 63));
-    groupOf[entry] = noEntry;
-}
-
 void voiceallocator::Wait(int channel, int note, int velocity, uint64_t strike) {
     if (waitingCount == maxWaiting) {
         // Full: of all of them and the newcomer, the smallest key is forgotten.
@@ -146,9 +85,9 @@ void voiceallocator::Wait(int channel, int note, int velocity, uint64_t strike) 
             return;
         Unwait(waiting[smallest].channel, waiting[smallest].note);
     }
-    waiting[waitingCount] = waiter{static_cast<int8_t>(channel), static_cast<int8_t>(note),
-                                   static_cast<int8_t>(velocity), strike};
-    waitingAt[channel][note] = static_cast<int8_t>(waitingCount);
+    waiting[waitingCount] = waiter{static_cast<int16_t>(channel), static_cast<int16_t>(note),
+                                   static_cast<int16_t>(velocity), strike};
+    waitingAt[channel][note] = static_cast<int16_t>(waitingCount);
     ++waitingCount;
     ++waitingIn[channel];
 }
@@ -162,7 +101,7 @@ void voiceallocator::Unwait(int channel, int note) {
     const int last = --waitingCount;
     if (at != last) {
         waiting[at] = waiting[last];
-        waitingAt[waiting[at].channel][waiting[at].note] = static_cast<int8_t>(at);
+        waitingAt[waiting[at].channel][waiting[at].note] = static_cast<int16_t>(at);
     }
 }
 
@@ -173,11 +112,11 @@ void voiceallocator::Admit(int channel, int note, int velocity) {
     e.note = note;
     e.velocity = velocity;
     ++*activeCount;
-    ++channelCount[channel];
-    index->Occupy(entry, channel, note);
+    index->Place(entry, channel, note);
     detail::indexlookup lookup = Lookup();
     detail::stamp(table, tableSize, entry, *ageCounter, lookup);
-    strikeOf[entry] = ++strikes;
+    if (settings.noteReturn)
+        strikeOf[entry] = ++strikes;
     Link(entry);
 }
 

@@ -35,8 +35,10 @@ struct allocation {
 };
 
 // The note table of the caller (entries, count, age counter and noteindex,
-// which stay the source of truth and stay valid for the plain operations)
-// with everything the allocation options need besides:
+// which stay the source of truth) with everything the allocation options
+// need besides. The noteindex keeps its lookups but not its age order
+// (this keeps one of its own): the caller rebuilds it before the plain
+// operations rely on the order again.
 //  - the sounding notes in linked lists per bucket (note number for lowest
 //    and highest, velocity for quietest, else one bucket), per group (the
 //    channel with Per Channel, else one group), each list in strike order,
@@ -70,7 +72,6 @@ public:
     // Off, a lifted pedal) out of the order and the channel counts.
     void DropEnded();
 
-    int ChannelCount(int channel) const { return channelCount[channel & 0x0F]; }
     int Waiting() const { return waitingCount; }
     bool IsWaiting(int channel, int note) const { return waitingAt[channel & 0x0F][note & 0x7F] != noEntry; }
 
@@ -126,7 +127,7 @@ private:
         bool operator<(const key& o) const { return primary != o.primary ? primary < o.primary : order < o.order; }
     };
     struct waiter {
-        int8_t channel, note, velocity;
+        int16_t channel, note, velocity;
         uint64_t strike;
     };
 
@@ -140,15 +141,25 @@ private:
     }
     // The sounding note with the smallest key in the group; noEntry if none.
     int Victim(int group) const;
+    // Puts the entry last in its list.
     void Link(int entry);
     void Unlink(int entry);
     void Wait(int channel, int note, int velocity, uint64_t strike);
     void Unwait(int channel, int note);
     void Admit(int channel, int note, int velocity);
+    void Release(int entry, int channel, int note) {
+        Unlink(entry);
+        table[entry].Release();
+        --*activeCount;
+        index->Vacate(entry, channel, note);
+    }
     // Ends the note of `entry` with a note-off copied from tmpl; its key
     // being down (not held by a pedal), it waits if notes return.
     template <class Out>
     void End(int entry, const midievent& tmpl, Out* out);
+    // Ends notes of the group until its count is within the limit.
+    template <class Out>
+    void EndAbove(int group, int limit, const midievent& tmpl, Out* out);
     detail::indexlookup Lookup() const { return detail::indexlookup{table, tableSize, index}; }
 
     noteinfo* const table;
@@ -159,24 +170,96 @@ private:
 
     allocation settings;
     uint64_t strikes = 0;
-    uint64_t strikeOf[maxEntries];
+    uint64_t strikeOf[maxEntries];  // kept with Note Return only
 
-    int8_t groupOf[maxEntries];  // noEntry while the entry is not in the order
-    int8_t bucketOf[maxEntries];
-    int8_t channelOf[maxEntries];
-    int8_t before[maxEntries];
-    int8_t after[maxEntries];
-    int8_t head[16][128];
-    int8_t tail[16][128];
+    int16_t groupOf[maxEntries];  // noEntry while the entry is not in the order
+    int16_t bucketOf[maxEntries];
+    int16_t before[maxEntries];
+    int16_t after[maxEntries];
+    int16_t head[16][128];
+    int16_t tail[16][128];
     uint64_t used[16][2];
-    int channelCount[16];
+    int channelCount[16];  // kept with Per Channel only
 
     waiter waiting[maxWaiting];
     int waitingCount = 0;
-    int8_t waitingAt[16][128];
+    int16_t waitingAt[16][128];
     int waitingIn[16];
     int returnsLeft = maxReturnsPerFlush;
 };
+
+inline int voiceallocator::Victim(int group) const {
+    const uint64_t* bits = used[group];
+    int bucket;
+    if (settings.policy == stealNewest)
+        return tail[group][0];
+    if (settings.policy == stealHighest) {
+        if (bits[1] != 0)
+            bucket = 127 - __builtin_clzll(bits[1]);
+        else if (bits[0] != 0)
+            bucket = 63 - __builtin_clzll(bits[0]);
+        else
+            return noEntry;
+    } else {
+        if (bits[0] != 0)
+            bucket = __builtin_ctzll(bits[0]);
+        else if (bits[1] != 0)
+            bucket = 64 + __builtin_ctzll(bits[1]);
+        else
+            return noEntry;
+    }
+    return head[group][bucket];
+}
+
+inline void voiceallocator::Link(int entry) {
+    const int channel = table[entry].channel & 0x0F;
+    const int group = settings.perChannel ? channel : 0;
+    const int bucket = BucketOf(entry);
+    groupOf[entry] = static_cast<int16_t>(group);
+    if (settings.perChannel)
+        ++channelCount[channel];
+    bucketOf[entry] = static_cast<int16_t>(bucket);
+    const int last = tail[group][bucket];
+    before[entry] = static_cast<int16_t>(last);
+    after[entry] = noEntry;
+    if (last == noEntry) {
+        head[group][bucket] = static_cast<int16_t>(entry);
+        used[group][bucket >> 6] |= uint64_t(1) << (bucket & 63);
+    } else {
+        after[last] = static_cast<int16_t>(entry);
+    }
+    tail[group][bucket] = static_cast<int16_t>(entry);
+}
+
+inline void voiceallocator::Unlink(int entry) {
+    const int group = groupOf[entry];
+    const int bucket = bucketOf[entry];
+    const int prev = before[entry];
+    const int next = after[entry];
+    if (prev == noEntry)
+        head[group][bucket] = static_cast<int16_t>(next);
+    else
+        after[prev] = static_cast<int16_t>(next);
+    if (next == noEntry)
+        tail[group][bucket] = static_cast<int16_t>(prev);
+    else
+        before[next] = static_cast<int16_t>(prev);
+    if (head[group][bucket] == noEntry)
+        used[group][bucket >> 6] &= ~(uint64_t(1) << (bucket & 63));
+    groupOf[entry] = noEntry;
+    if (settings.perChannel)
+        --channelCount[group];
+}
+
+template <class Out>
+__attribute__((noinline)) void voiceallocator::EndAbove(int group, int limit, const midievent& tmpl, Out* out) {
+    // The limit may have been lowered without ending notes (a loaded
+    // chunk): the smallest keys end first.
+    int victim;
+    while ((settings.perChannel ? channelCount[group] : *activeCount) > limit &&
+           (victim = Victim(group)) != noEntry)
+        End(victim, tmpl, out);
+}
 
 template <class Out>
 void voiceallocator::End(int entry, const midievent& tmpl, Out* out) {
@@ -185,10 +268,8 @@ void voiceallocator::End(int entry, const midievent& tmpl, Out* out) {
     const int note = e.note;
     const int velocity = e.velocity & 0x7F;
     const bool keyDown = !e.HeldByPedal();
-    Unlink(entry);
-    --channelCount[channel];
-    detail::indexlookup lookup = Lookup();
-    detail::endNote(table, entry, tmpl, out, activeCount, lookup);
+    Release(entry, channel, note);
+    out->pushMessage(tmpl, 0x80 | channel, note, 0);
     if (settings.noteReturn && keyDown)
         Wait(channel, note, velocity, strikeOf[entry]);
 }
@@ -207,28 +288,26 @@ void voiceallocator::NoteOn(const midievent& event, Out* out, int polyphony, boo
         // Struck again: the newest note, with its new velocity.
         Unlink(sounding);
         table[sounding].velocity = v;
-        index->Touch(sounding);
         detail::indexlookup lookup = Lookup();
         detail::stamp(table, tableSize, sounding, *ageCounter, lookup);
-        strikeOf[sounding] = ++strikes;
+        if (settings.noteReturn)
+            strikeOf[sounding] = ++strikes;
         Link(sounding);
         out->push(event);
         return;
     }
 
-    const int& counted = settings.perChannel ? channelCount[c] : *activeCount;
+    const int group = settings.perChannel ? c : 0;
+    const int counted = settings.perChannel ? channelCount[c] : *activeCount;
     if (counted < limit && *activeCount < tableSize) {
         Admit(c, n, v);
         out->push(event);
         return;
     }
-    const int group = settings.perChannel ? c : 0;
     int victim = noEntry;
     if (kill && counted >= limit) {
-        // The limit may have been lowered without ending notes (a loaded
-        // chunk): the smallest keys end first.
-        while (counted > limit && (victim = Victim(group)) != noEntry)
-            End(victim, event, out);
+        if (__builtin_expect(counted > limit, 0))
+            EndAbove(group, limit, event, out);
         victim = Victim(group);
     }
     if (victim == noEntry) {
@@ -238,8 +317,24 @@ void voiceallocator::NoteOn(const midievent& event, Out* out, int polyphony, boo
             Wait(c, n, v, ++strikes);
         return;
     }
-    End(victim, event, out);
-    Admit(c, n, v);
+    // The victim's entry takes the new note, as the plain steal does.
+    noteinfo& entry = table[victim];
+    const int oldChannel = entry.channel;
+    const int oldNote = entry.note;
+    const int oldVelocity = entry.velocity;
+    Unlink(victim);
+    out->pushMessage(event, 0x80 | oldChannel, oldNote, 0);
+    if (settings.noteReturn && (oldVelocity & noteinfo::heldByPedal) == 0)
+        Wait(oldChannel, oldNote, oldVelocity & 0x7F, strikeOf[victim]);
+    entry.channel = c;
+    entry.note = n;
+    entry.velocity = v;
+    index->Move(victim, oldChannel, oldNote, c, n);
+    detail::indexlookup lookup = Lookup();
+    detail::stamp(table, tableSize, victim, *ageCounter, lookup);
+    if (settings.noteReturn)
+        strikeOf[victim] = ++strikes;
+    Link(victim);
     out->push(event);
 }
 
@@ -257,10 +352,8 @@ void voiceallocator::NoteOff(const midievent& event, Out* out, uint32_t pedalsDo
         table[entry].HoldByPedal();
         return;
     }
-    Unlink(entry);
-    --channelCount[c];
-    detail::indexlookup lookup = Lookup();
-    detail::endNote(table, entry, event, out, activeCount, lookup);
+    Release(entry, c, n);
+    out->pushMessage(event, 0x80 | c, n, 0);
 }
 
 template <class Out>
