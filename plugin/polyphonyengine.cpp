@@ -55,9 +55,10 @@ void PolyphonyEngine::DrainInput()
     // reloaded after. The pedals cost a note-on nothing (its velocity write
     // clears a held mark) and the note-off of a sounding note one test.
     // With an allocation option set, notes go through the allocator, which
-    // works on the members; the locals are reloaded after each note.
-    if (returnsHeldBack) {
-        returnsHeldBack = false;
+    // works on the members; the locals are reloaded after the stretch of
+    // notes. The path is chosen per stretch, so a note pays no test for it.
+    if (returnsHeldBack.load(std::memory_order_relaxed)) {
+        returnsHeldBack.store(false, std::memory_order_relaxed);
         ReturnWaitingNotes();
     }
     InputQueue::reader in(inQueue);
@@ -71,32 +72,42 @@ void PolyphonyEngine::DrainInput()
 
     int32_t length = 0;
     while (midievent* run = in.takeRun(length)) {
-        for (midievent* next = run; next != run + length; ++next) {
-            const midievent& event = *next;
-            const int kind = event.Kind();
-            const bool note = kind == 0x80 || kind == 0x90;
-            if (__builtin_expect(allocate && note, 0)) {
-                if (kind == 0x90 && event.Data2() > 0)
-                    allocator.NoteOn(event, &out, polyphony, kill);
-                else
-                    allocator.NoteOff(event, &out, pedalsDown);
-                if (allocator.HasRoom(polyphony))
-                    allocator.ReturnNotes(polyphony, &out, event.deltaFrames);
+        midievent* next = run;
+        midievent* const end = run + length;
+        while (next != end) {
+            // A stretch of notes, by one path or the other, up to the next
+            // other event.
+            if (!allocate) {
+                for (; next != end; ++next) {
+                    const midievent& event = *next;
+                    const int kind = event.Kind();
+                    if (kind == 0x90 && event.Data2() > 0) {
+                        kova::midi::midiNoteOnQueueAdvanced(event, &out, &polyphony, kill, activeNotes, &count, age,
+                                                            kTableSize, noteIndex);
+                        continue;
+                    }
+                    if (kind == 0x80 || kind == 0x90) {  // a note-on with velocity 0 is a note-off
+                        // A pedal down keeps a sounding note sounding: nothing
+                        // goes out, and it stays counted until the pedal lifts.
+                        kova::midi::midiNoteOffQueue(event, &out, activeNotes, &count, kTableSize, noteIndex,
+                                                     pedalsDown);
+                        continue;
+                    }
+                    break;
+                }
+            } else {
+                // The writer stays out of the call, so that its state can
+                // live in registers on the plain path.
+                out.commit();
+                next = AllocateNotes(next, end, polyphony, kill, pedalsDown);
+                out.reload();
                 count = activeCount;
                 age = ageCounter;
-                continue;
             }
-            if (kind == 0x90 && event.Data2() > 0) {
-                kova::midi::midiNoteOnQueueAdvanced(event, &out, &polyphony, kill, activeNotes, &count, age,
-                                                    kTableSize, noteIndex);
-                continue;
-            }
-            if (note) {  // a note-on with velocity 0 is a note-off
-                // A pedal down keeps a sounding note sounding: nothing goes
-                // out, and it stays counted until the pedal lifts.
-                kova::midi::midiNoteOffQueue(event, &out, activeNotes, &count, kTableSize, noteIndex, pedalsDown);
-                continue;
-            }
+            if (next == end)
+                break;
+            const midievent& event = *next++;
+            const int kind = event.Kind();
             out.commit();
             activeCount = count;
             ageCounter = age;
@@ -122,6 +133,30 @@ void PolyphonyEngine::DrainInput()
     in.commit();
     activeCount = count;
     ageCounter = age;
+}
+
+midievent* PolyphonyEngine::AllocateNotes(midievent* next, midievent* end, int polyphony, bool kill,
+                                          uint32_t pedalsDown)
+{
+    OutputQueue::writer out(outQueue);
+    for (; next != end; ++next) {
+        const midievent& event = *next;
+        const int kind = event.Kind();
+        if (kind != 0x80 && kind != 0x90)
+            break;
+        if (kind == 0x90 && event.Data2() > 0)
+            allocator.NoteOn(event, &out, polyphony, kill);
+        else
+            allocator.NoteOff(event, &out, pedalsDown);
+        if (allocator.HasRoom(polyphony)) {
+            // Rare: through the queue, so that the writer stays in registers.
+            out.commit();
+            allocator.ReturnNotes(polyphony, &outQueue, event.deltaFrames);
+            out.reload();
+        }
+    }
+    out.commit();
+    return next;
 }
 
 void PolyphonyEngine::HandleControlChange(const midievent& event)
@@ -221,7 +256,7 @@ void PolyphonyEngine::suspend()
     // Waiting notes are forgotten; the allocator takes up the empty table.
     allocator.ForgetAll();
     allocating = false;
-    returnsHeldBack = false;
+    returnsHeldBack.store(false, std::memory_order_relaxed);
     ArrangeAllocation();
 }
 

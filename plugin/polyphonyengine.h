@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 #include "kova/midi/midievent.h"
 #include "kova/midi/midiqueue.h"
@@ -46,8 +47,9 @@ enum EngineParameter {
 //
 // engineLock (a spin lock that never blocks in the kernel) is the single
 // guard of all engine state: the note table with its count, counter and
-// index, the pedal states, outQueue, the program records and curProgram,
-// the panic state and the consumption of the learn flags. The audio thread takes it for the
+// index, the allocator with its waiting notes, the pedal states, outQueue,
+// the program records and curProgram, the panic state and the consumption
+// of the learn flags. The audio thread takes it for the
 // drain and for lending the output; every public operation that reads or
 // writes that state from another thread (parameters, programs, names,
 // chunks, suspend) takes it too, through EngineGuard.
@@ -115,7 +117,7 @@ public:
     // notes. Small, so that a block without MIDI costs next to nothing.
     void ProcessInput()
     {
-        if (!inQueue.empty() || returnsHeldBack)
+        if (!inQueue.empty() || returnsHeldBack.load(std::memory_order_relaxed))
             DrainInput();
         Notify(kParamActiveNotes);
     }
@@ -135,7 +137,7 @@ public:
         EngineGuard guard(*this);
         panicQueued = false;
         allocator.NewFlush();
-        returnsHeldBack = allocating && allocator.HasRoom(Current().polyphony);
+        returnsHeldBack.store(allocating && allocator.HasRoom(Current().polyphony), std::memory_order_relaxed);
         return outQueue.lend(slots);
     }
     void GiveBackOutput() { outQueue.giveBack(); }
@@ -224,6 +226,12 @@ private:
     VSTPluginProgram& Current() { return bank.programs[curProgram]; }
 
     void DrainInput();
+    // The notes from next on through the allocator, up to the first other
+    // event (returned) or end. Apart from DrainInput, so that the plain
+    // path's loop keeps its registers.
+    __attribute__((noinline)) kova::midi::midievent* AllocateNotes(kova::midi::midievent* next,
+                                                                   kova::midi::midievent* end, int polyphony,
+                                                                   bool kill, uint32_t pedalsDown);
     void HandleControlChange(const kova::midi::midievent& event);
     void HandleProgramChange(const kova::midi::midievent& event);
     void Forward(const kova::midi::midievent& event);
@@ -269,15 +277,10 @@ private:
     // The pedals as the limiter sees them; the notes they hold are marked
     // in activeNotes. With the option off every pedal is up.
     kova::midi::sustainpedals pedals;
-    // Steal policy, Per Channel and Note Return. Used (allocating) only
-    // while the current program sets one of them; otherwise the plain note
-    // table operations do the work and the allocator is arranged afresh
-    // when next needed.
-    kova::midi::voiceallocator allocator{activeNotes, kTableSize, &activeCount, &ageCounter, &noteIndex};
-    bool allocating = false;
     // Waiting notes found room but the flush's share of returns was used up:
-    // the next block returns them even without input.
-    bool returnsHeldBack = false;
+    // the next block returns them even without input. Written under the
+    // lock, read by ProcessInput without it.
+    std::atomic<bool> returnsHeldBack{false};
 
     bool panicState = false;
     bool panicQueued = false; // panic events wait in outQueue for the flush
@@ -289,4 +292,14 @@ private:
     int curProgram = 0;
     VSTPluginProgramBank bank;
     SIEngineListener* listener = nullptr;
+
+    // Steal policy, Per Channel and Note Return. Used (allocating) only
+    // while the current program sets one of them; otherwise the plain note
+    // table operations do the work and the allocator is arranged afresh
+    // when next needed.
+    // Its 17 KB live apart, so that the engine's own layout stays compact.
+    std::unique_ptr<kova::midi::voiceallocator> allocatorStore{
+        new kova::midi::voiceallocator(activeNotes, kTableSize, &activeCount, &ageCounter, &noteIndex)};
+    kova::midi::voiceallocator& allocator = *allocatorStore;
+    bool allocating = false;
 };

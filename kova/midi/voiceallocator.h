@@ -275,7 +275,7 @@ void voiceallocator::End(int entry, const midievent& tmpl, Out* out) {
 }
 
 template <class Out>
-void voiceallocator::NoteOn(const midievent& event, Out* out, int polyphony, bool kill) {
+__attribute__((always_inline)) inline void voiceallocator::NoteOn(const midievent& event, Out* out, int polyphony, bool kill) {
     const int c = event.Channel();
     const int n = event.Data1();
     const int v = event.Data2();
@@ -339,7 +339,7 @@ void voiceallocator::NoteOn(const midievent& event, Out* out, int polyphony, boo
 }
 
 template <class Out>
-void voiceallocator::NoteOff(const midievent& event, Out* out, uint32_t pedalsDown) {
+__attribute__((always_inline)) inline void voiceallocator::NoteOff(const midievent& event, Out* out, uint32_t pedalsDown) {
     const int c = event.Channel();
     const int n = event.Data1();
     const int entry = index->Find(c, n);
@@ -380,7 +380,7 @@ int voiceallocator::Lower(int polyphony, Out* out, int32_t deltaFrames) {
 }
 
 template <class Out>
-int voiceallocator::ReturnNotes(int polyphony, Out* out, int32_t deltaFrames) {
+__attribute__((noinline)) int voiceallocator::ReturnNotes(int polyphony, Out* out, int32_t deltaFrames) {
     const int limit = polyphonyLimit(polyphony);
     int returned = 0;
     while (waitingCount != 0 && *activeCount < tableSize && returnsLeft > 0) {
