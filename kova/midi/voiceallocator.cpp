@@ -17,6 +17,12 @@ voiceallocator::voiceallocator(noteinfo* table, int tableSize, int* activeCount,
 
 void voiceallocator::Arrange(const allocation& a) {
     settings = a;
+    byNote = a.policy == stealLowest || a.policy == stealHighest;
+    byVelocity = a.policy == stealQuietest;
+    newestFirst = a.policy == stealNewest;
+    highestFirst = a.policy == stealHighest;
+    perChannel = a.perChannel;
+    noteReturn = a.noteReturn;
     if (!a.noteReturn)
         ForgetAll();
     std::memset(groupOf, 0xFF, sizeof groupOf);
@@ -115,7 +121,7 @@ void voiceallocator::Admit(int channel, int note, int velocity) {
     index->Place(entry, channel, note);
     detail::indexlookup lookup = Lookup();
     detail::stamp(table, tableSize, entry, *ageCounter, lookup);
-    if (settings.noteReturn)
+    if (noteReturn)
         strikeOf[entry] = ++strikes;
     Link(entry);
 }

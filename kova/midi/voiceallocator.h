@@ -89,7 +89,7 @@ public:
         if (waitingCount == 0 || *activeCount >= tableSize)
             return false;
         const int limit = polyphonyLimit(polyphony);
-        if (!settings.perChannel)
+        if (!perChannel)
             return *activeCount < limit;
         for (int c = 0; c < 16; ++c)
             if (waitingIn[c] != 0 && channelCount[c] < limit)
@@ -133,9 +133,9 @@ private:
 
     key KeyOf(int note, int velocity, uint64_t strike) const;
     int BucketOf(int entry) const {
-        if (settings.policy == stealLowest || settings.policy == stealHighest)
+        if (byNote)
             return table[entry].note & 0x7F;
-        if (settings.policy == stealQuietest)
+        if (byVelocity)
             return table[entry].velocity & 0x7F;
         return 0;
     }
@@ -169,6 +169,10 @@ private:
     noteindex* const index;
 
     allocation settings;
+    // The settings as bools, which the int stores of the note operations
+    // cannot alias, so they stay in registers.
+    bool byNote = false, byVelocity = false, newestFirst = false, highestFirst = false;
+    bool perChannel = false, noteReturn = false;
     uint64_t strikes = 0;
     uint64_t strikeOf[maxEntries];  // kept with Note Return only
 
@@ -191,9 +195,9 @@ private:
 inline int voiceallocator::Victim(int group) const {
     const uint64_t* bits = used[group];
     int bucket;
-    if (settings.policy == stealNewest)
+    if (newestFirst)
         return tail[group][0];
-    if (settings.policy == stealHighest) {
+    if (highestFirst) {
         if (bits[1] != 0)
             bucket = 127 - __builtin_clzll(bits[1]);
         else if (bits[0] != 0)
@@ -213,10 +217,10 @@ inline int voiceallocator::Victim(int group) const {
 
 inline void voiceallocator::Link(int entry) {
     const int channel = table[entry].channel & 0x0F;
-    const int group = settings.perChannel ? channel : 0;
+    const int group = perChannel ? channel : 0;
     const int bucket = BucketOf(entry);
     groupOf[entry] = static_cast<int16_t>(group);
-    if (settings.perChannel)
+    if (perChannel)
         ++channelCount[channel];
     bucketOf[entry] = static_cast<int16_t>(bucket);
     const int last = tail[group][bucket];
@@ -247,7 +251,7 @@ inline void voiceallocator::Unlink(int entry) {
     if (head[group][bucket] == noEntry)
         used[group][bucket >> 6] &= ~(uint64_t(1) << (bucket & 63));
     groupOf[entry] = noEntry;
-    if (settings.perChannel)
+    if (perChannel)
         --channelCount[group];
 }
 
@@ -256,7 +260,7 @@ __attribute__((noinline)) void voiceallocator::EndAbove(int group, int limit, co
     // The limit may have been lowered without ending notes (a loaded
     // chunk): the smallest keys end first.
     int victim;
-    while ((settings.perChannel ? channelCount[group] : *activeCount) > limit &&
+    while ((perChannel ? channelCount[group] : *activeCount) > limit &&
            (victim = Victim(group)) != noEntry)
         End(victim, tmpl, out);
 }
@@ -270,7 +274,7 @@ void voiceallocator::End(int entry, const midievent& tmpl, Out* out) {
     const bool keyDown = !e.HeldByPedal();
     Release(entry, channel, note);
     out->pushMessage(tmpl, 0x80 | channel, note, 0);
-    if (settings.noteReturn && keyDown)
+    if (noteReturn && keyDown)
         Wait(channel, note, velocity, strikeOf[entry]);
 }
 
@@ -290,15 +294,15 @@ __attribute__((always_inline)) inline void voiceallocator::NoteOn(const midieven
         table[sounding].velocity = v;
         detail::indexlookup lookup = Lookup();
         detail::stamp(table, tableSize, sounding, *ageCounter, lookup);
-        if (settings.noteReturn)
+        if (noteReturn)
             strikeOf[sounding] = ++strikes;
         Link(sounding);
         out->push(event);
         return;
     }
 
-    const int group = settings.perChannel ? c : 0;
-    const int counted = settings.perChannel ? channelCount[c] : *activeCount;
+    const int group = perChannel ? c : 0;
+    const int counted = perChannel ? channelCount[c] : *activeCount;
     if (counted < limit && *activeCount < tableSize) {
         Admit(c, n, v);
         out->push(event);
@@ -313,7 +317,7 @@ __attribute__((always_inline)) inline void voiceallocator::NoteOn(const midieven
     if (victim == noEntry) {
         // Refused: at the limit without Kill or a note to steal, or the
         // table is full.
-        if (settings.noteReturn)
+        if (noteReturn)
             Wait(c, n, v, ++strikes);
         return;
     }
@@ -324,7 +328,7 @@ __attribute__((always_inline)) inline void voiceallocator::NoteOn(const midieven
     const int oldVelocity = entry.velocity;
     Unlink(victim);
     out->pushMessage(event, 0x80 | oldChannel, oldNote, 0);
-    if (settings.noteReturn && (oldVelocity & noteinfo::heldByPedal) == 0)
+    if (noteReturn && (oldVelocity & noteinfo::heldByPedal) == 0)
         Wait(oldChannel, oldNote, oldVelocity & 0x7F, strikeOf[victim]);
     entry.channel = c;
     entry.note = n;
@@ -332,7 +336,7 @@ __attribute__((always_inline)) inline void voiceallocator::NoteOn(const midieven
     index->Move(victim, oldChannel, oldNote, c, n);
     detail::indexlookup lookup = Lookup();
     detail::stamp(table, tableSize, victim, *ageCounter, lookup);
-    if (settings.noteReturn)
+    if (noteReturn)
         strikeOf[victim] = ++strikes;
     Link(victim);
     out->push(event);
@@ -363,7 +367,7 @@ int voiceallocator::Lower(int polyphony, Out* out, int32_t deltaFrames) {
     fresh.deltaFrames = deltaFrames;
     int ended = 0;
     int victim;
-    if (!settings.perChannel) {
+    if (!perChannel) {
         while (*activeCount > limit && (victim = Victim(0)) != noEntry) {
             End(victim, fresh, out);
             ++ended;
@@ -388,7 +392,7 @@ __attribute__((noinline)) int voiceallocator::ReturnNotes(int polyphony, Out* ou
         key bestKey{0, 0};
         for (int i = 0; i < waitingCount; ++i) {
             const waiter& w = waiting[i];
-            if ((settings.perChannel ? channelCount[w.channel] : *activeCount) >= limit)
+            if ((perChannel ? channelCount[w.channel] : *activeCount) >= limit)
                 continue;
             const key k = KeyOf(w.note, w.velocity, w.strike);
             if (best == noEntry || bestKey < k) {
