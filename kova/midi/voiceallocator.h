@@ -35,21 +35,21 @@ struct allocation {
 };
 
 // The note table of the caller (entries, count, age counter and noteindex,
-// which stay the source of truth) with everything the allocation options
-// need besides. The noteindex keeps its lookups but not its age order
-// (this keeps one of its own): the caller rebuilds it before the plain
-// operations rely on the order again.
+// which stay the source of truth) with what the allocation options need
+// besides:
 //  - the sounding notes in linked lists per bucket (note number for lowest
 //    and highest, velocity for quietest, else one bucket), per group (the
-//    channel with Per Channel, else one group), each list in strike order,
+//    channel with Per Channel, else one group), each list oldest first,
 //    with a bitmap of the buckets in use; so the smallest key of a group is
 //    found in constant time, however full the table;
-//  - the count of sounding notes per channel;
-//  - up to 128 waiting notes (key down, no voice), each with the order of
-//    its key's last strike, found by (channel, note) in constant time.
-// Every note-on stamps a strike number; a waiting note keeps the one of its
-// last strike, so keys of waiting notes compare as the keys of the sounding
-// notes they were.
+//  - with Per Channel, the count of sounding notes per channel;
+//  - with Note Return, a strike number per note-on and up to 128 waiting
+//    notes (key down, no voice), each keeping the strike of its key's last
+//    note-on, so that waiting notes compare as the sounding notes they
+//    were; found by (channel, note) in constant time.
+// While it works the noteindex keeps its lookups but not its age order
+// (this keeps one of its own): the caller rebuilds the index before the
+// plain operations rely on that order again.
 class voiceallocator {
 public:
     static constexpr int maxEntries = noteindex::maxEntries;
@@ -71,9 +71,6 @@ public:
     // Takes notes that others ended through the noteindex alone (All Notes
     // Off, a lifted pedal) out of the order and the channel counts.
     void DropEnded();
-
-    int Waiting() const { return waitingCount; }
-    bool IsWaiting(int channel, int note) const { return waitingAt[channel & 0x0F][note & 0x7F] != noEntry; }
 
     // The output was handed over: the share of returns starts again.
     void NewFlush() { returnsLeft = maxReturnsPerFlush; }
