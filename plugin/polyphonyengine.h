@@ -11,7 +11,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <memory>
 
 #include "kova/midi/midievent.h"
 #include "kova/midi/midiqueue.h"
@@ -98,6 +97,7 @@ public:
     using OutputQueue = kova::midi::midiqueue<kOutQueueSize>;
 
     PolyphonyEngine() = default;
+    ~PolyphonyEngine() { delete &allocator; }
     PolyphonyEngine(const PolyphonyEngine&) = delete;
     PolyphonyEngine& operator=(const PolyphonyEngine&) = delete;
 
@@ -277,13 +277,17 @@ private:
     // The pedals as the limiter sees them; the notes they hold are marked
     // in activeNotes. With the option off every pedal is up.
     kova::midi::sustainpedals pedals;
+
+    bool panicState = false;
+    bool panicQueued = false; // panic events wait in outQueue for the flush
+    // The allocator is used only while the current program sets one of its
+    // options; otherwise the plain note table operations do the work, and
+    // it is arranged afresh when next needed.
+    bool allocating = false;
     // Waiting notes found room but the flush's share of returns was used up:
     // the next block returns them even without input. Written under the
     // lock, read by ProcessInput without it.
     std::atomic<bool> returnsHeldBack{false};
-
-    bool panicState = false;
-    bool panicQueued = false; // panic events wait in outQueue for the flush
     // deltaFrames of the events the engine makes itself (ended notes, the
     // panic): while the drain handles an input event, that event's, so
     // that they keep the order of the block; else 0.
@@ -293,13 +297,8 @@ private:
     VSTPluginProgramBank bank;
     SIEngineListener* listener = nullptr;
 
-    // Steal policy, Per Channel and Note Return. Used (allocating) only
-    // while the current program sets one of them; otherwise the plain note
-    // table operations do the work and the allocator is arranged afresh
-    // when next needed.
-    // Its 17 KB live apart, so that the engine's own layout stays compact.
-    std::unique_ptr<kova::midi::voiceallocator> allocatorStore{
-        new kova::midi::voiceallocator(activeNotes, kTableSize, &activeCount, &ageCounter, &noteIndex)};
-    kova::midi::voiceallocator& allocator = *allocatorStore;
-    bool allocating = false;
+    // Steal policy, Per Channel and Note Return (see allocating). Its 17 KB
+    // live apart, so that the engine's own layout stays compact.
+    kova::midi::voiceallocator& allocator =
+        *new kova::midi::voiceallocator(activeNotes, kTableSize, &activeCount, &ageCounter, &noteIndex);
 };
