@@ -55,8 +55,8 @@ void PolyphonyEngine::DrainInput()
     // reloaded after. The pedals cost a note-on nothing (its velocity write
     // clears a held mark) and the note-off of a sounding note one test.
     // With an allocation option set, notes go through the allocator, which
-    // works on the members, a stretch of notes at a time (up to the next
-    // other event): a note on the plain path pays no test for it.
+    // works on the members; the locals are reloaded after the stretch of
+    // notes. The path is chosen per stretch, so a note pays no test for it.
     if (returnsHeldBack.load(std::memory_order_relaxed)) {
         returnsHeldBack.store(false, std::memory_order_relaxed);
         ReturnWaitingNotes();
@@ -68,34 +68,46 @@ void PolyphonyEngine::DrainInput()
     int polyphony = Current().polyphony;
     bool kill = Current().kill != 0;
     uint32_t pedalsDown = pedals.DownMask();
+    bool allocate = allocating;
 
     int32_t length = 0;
     while (midievent* run = in.takeRun(length)) {
-        midievent* const end = run + length;
         midievent* next = run;
-        if (allocating) {
-            // The writer stays out of the call, so that its state can live
-            // in registers on the plain path.
-            out.commit();
-            next = AllocateNotes(next, end, polyphony, kill, pedalsDown);
-            out.reload();
-            count = activeCount;
-            age = ageCounter;
-        }
-        for (; next != end; ++next) {
-            const midievent& event = *next;
+        midievent* const end = run + length;
+        while (next != end) {
+            // A stretch of notes, by one path or the other, up to the next
+            // other event.
+            if (!allocate) {
+                for (; next != end; ++next) {
+                    const midievent& event = *next;
+                    const int kind = event.Kind();
+                    if (kind == 0x90 && event.Data2() > 0) {
+                        kova::midi::midiNoteOnQueueAdvanced(event, &out, &polyphony, kill, activeNotes, &count, age,
+                                                            kTableSize, noteIndex);
+                        continue;
+                    }
+                    if (kind == 0x80 || kind == 0x90) {  // a note-on with velocity 0 is a note-off
+                        // A pedal down keeps a sounding note sounding: nothing
+                        // goes out, and it stays counted until the pedal lifts.
+                        kova::midi::midiNoteOffQueue(event, &out, activeNotes, &count, kTableSize, noteIndex,
+                                                     pedalsDown);
+                        continue;
+                    }
+                    break;
+                }
+            } else {
+                // The writer stays out of the call, so that its state can
+                // live in registers on the plain path.
+                out.commit();
+                next = AllocateNotes(next, end, polyphony, kill, pedalsDown);
+                out.reload();
+                count = activeCount;
+                age = ageCounter;
+            }
+            if (next == end)
+                break;
+            const midievent& event = *next++;
             const int kind = event.Kind();
-            if (kind == 0x90 && event.Data2() > 0) {
-                kova::midi::midiNoteOnQueueAdvanced(event, &out, &polyphony, kill, activeNotes, &count, age,
-                                                    kTableSize, noteIndex);
-                continue;
-            }
-            if (kind == 0x80 || kind == 0x90) {  // a note-on with velocity 0 is a note-off
-                // A pedal down keeps a sounding note sounding: nothing goes
-                // out, and it stays counted until the pedal lifts.
-                kova::midi::midiNoteOffQueue(event, &out, activeNotes, &count, kTableSize, noteIndex, pedalsDown);
-                continue;
-            }
             out.commit();
             activeCount = count;
             ageCounter = age;
@@ -108,16 +120,13 @@ void PolyphonyEngine::DrainInput()
                 Forward(event);
             ReturnWaitingNotes();
             ownEventsAt = 0;
-            polyphony = Current().polyphony;
-            kill = Current().kill != 0;
-            pedalsDown = pedals.DownMask();
-            // With an allocation option set, the notes up to the next other
-            // event go through the allocator; the loop goes on from there.
-            if (allocating)
-                next = AllocateNotes(next + 1, end, polyphony, kill, pedalsDown) - 1;
             out.reload();
             count = activeCount;
             age = ageCounter;
+            polyphony = Current().polyphony;
+            kill = Current().kill != 0;
+            pedalsDown = pedals.DownMask();
+            allocate = allocating;
         }
     }
     out.commit();
