@@ -1,6 +1,7 @@
 // The benchmark program starts and ends like a host loading the plug-in, so
 // the engine linked in finds the process-wide resources it expects. After
-// the usual output it prints each path's ratio to its plain copy.
+// the usual output it prints each path's ratio to its plain copy, and the
+// steal cases' ratios to one another.
 #include <benchmark/benchmark.h>
 
 #include "bench/ratio_reporter.h"
@@ -22,6 +23,18 @@ int main(int argc, char** argv)
          "EventPath_PlainCopy"},
         {"event path through tessaro.so, 127 sounding, vs copy", "EventPath_FullTableKillThroughSharedObject",
          "EventPath_PlainCopyFullTable"},
+        {"steal, newest vs oldest, 127 sounding", "Steal_Newest127", "Steal_Oldest127"},
+        {"steal, lowest vs oldest, 127 sounding", "Steal_Lowest127", "Steal_Oldest127"},
+        {"steal, highest vs oldest, 127 sounding", "Steal_Highest127", "Steal_Oldest127"},
+        {"steal, quietest vs oldest, 127 sounding", "Steal_Quietest127", "Steal_Oldest127"},
+        {"steal, oldest, 127 vs 15 sounding", "Steal_Oldest127", "Steal_Oldest15"},
+        {"steal, newest, 127 vs 15 sounding", "Steal_Newest127", "Steal_Newest15"},
+        {"steal, lowest, 127 vs 15 sounding", "Steal_Lowest127", "Steal_Lowest15"},
+        {"steal, highest, 127 vs 15 sounding", "Steal_Highest127", "Steal_Highest15"},
+        {"steal, quietest, 127 vs 15 sounding", "Steal_Quietest127", "Steal_Quietest15"},
+        {"steal, oldest, note return on vs off", "Steal_OldestReturn127", "Steal_Oldest127"},
+        {"steal, lowest, note return on vs off", "Steal_LowestReturn127", "Steal_Lowest127"},
+        {"re-strike, lowest, note return on vs off", "Restrike_LowestReturn127", "Restrike_Lowest127"},
     });
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();

@@ -1,5 +1,6 @@
 // Console output of the benchmarks followed by the figures that matter:
-// each path's time as a ratio to the plain copy measured in the same run.
+// each case's time as a ratio to the one it is held against (a plain copy,
+// or another case), measured in the same run.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -14,7 +15,7 @@ namespace bench {
 struct Ratio {
     const char* label;
     const char* measured;  // benchmark name
-    const char* baseline;  // benchmark name of the copy it is held against
+    const char* baseline;  // benchmark name of what it is held against
 };
 
 class RatioReporter : public benchmark::ConsoleReporter {

@@ -3,7 +3,8 @@
 #pragma once
 
 // Parameter indices: 0-5 are the host's, 6-10 are used between engine and
-// editor.
+// editor, 11-13 are the allocation options (reached by VST 2 hosts through
+// the editor and the chunks, by LV2 hosts through their ports).
 enum EngineParameter {
     kParamPolyphony = 0,
     kParamKill = 1,
@@ -16,6 +17,9 @@ enum EngineParameter {
     kParamPanicCC = 8,
     kParamLearnDone = 9,    // refresh of the learn display
     kParamActiveNotes = 10, // number of notes sounding, not scaled
+    kParamStealPolicy = 11, // policy / 4: 0, 0.25 ... 1 select the five
+    kParamPerChannel = 12,
+    kParamNoteReturn = 13,
 };
 
 // What a learnt control change is assigned to: the remote controller of

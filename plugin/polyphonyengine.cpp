@@ -14,6 +14,8 @@ namespace {
 const char* const kParameterNames[] = {"OP: Polyphony", "OP: Kill", "AC: Panic", "OP: Presets Switching",
                                        "OP: Midi Through", "OP: Sustain Pedal"};
 constexpr int kNamedParameters = sizeof kParameterNames / sizeof kParameterNames[0];
+const char* const kOptionNames[] = {"OP: Steal", "OP: Per Channel", "OP: Note Return"};
+const char* const kPolicyNames[kova::midi::stealPolicies] = {"Oldest", "Newest", "Lowest", "Highest", "Quietest"};
 
 // Host buffers: parameter texts get at most this many bytes, program names
 // at most a record's name field.
@@ -54,6 +56,13 @@ void PolyphonyEngine::DrainInput()
     // read and change the members, so the locals are stored before and
     // reloaded after. The pedals cost a note-on nothing (its velocity write
     // clears a held mark) and the note-off of a sounding note one test.
+    // With an allocation option set, notes go through the allocator, which
+    // works on the members; the locals are reloaded after the stretch of
+    // notes. The path is chosen per stretch, so a note pays no test for it.
+    if (returnsHeldBack.load(std::memory_order_relaxed)) {
+        returnsHeldBack.store(false, std::memory_order_relaxed);
+        ReturnWaitingNotes();
+    }
     InputQueue::reader in(inQueue);
     OutputQueue::writer out(outQueue);
     int count = activeCount;
@@ -61,23 +70,46 @@ void PolyphonyEngine::DrainInput()
     int polyphony = Current().polyphony;
     bool kill = Current().kill != 0;
     uint32_t pedalsDown = pedals.DownMask();
+    bool allocate = allocating;
 
     int32_t length = 0;
     while (midievent* run = in.takeRun(length)) {
-        for (midievent* next = run; next != run + length; ++next) {
-            const midievent& event = *next;
+        midievent* next = run;
+        midievent* const end = run + length;
+        while (next != end) {
+            // A stretch of notes, by one path or the other, up to the next
+            // other event.
+            if (!allocate) {
+                for (; next != end; ++next) {
+                    const midievent& event = *next;
+                    const int kind = event.Kind();
+                    if (kind == kova::midi::statusNoteOn && event.Data2() > 0) {
+                        kova::midi::midiNoteOnQueueAdvanced(event, &out, &polyphony, kill, activeNotes, &count, age,
+                                                            kTableSize, noteIndex);
+                        continue;
+                    }
+                    if (kind == kova::midi::statusNoteOff || kind == kova::midi::statusNoteOn) {  // a note-on with velocity 0 is a note-off
+                        // A pedal down keeps a sounding note sounding: nothing
+                        // goes out, and it stays counted until the pedal lifts.
+                        kova::midi::midiNoteOffQueue(event, &out, activeNotes, &count, kTableSize, noteIndex,
+                                                     pedalsDown);
+                        continue;
+                    }
+                    break;
+                }
+            } else {
+                // The writer stays out of the call, so that its state can
+                // live in registers on the plain path.
+                out.commit();
+                next = AllocateNotes(next, end, polyphony, kill, pedalsDown);
+                out.reload();
+                count = activeCount;
+                age = ageCounter;
+            }
+            if (next == end)
+                break;
+            const midievent& event = *next++;
             const int kind = event.Kind();
-            if (kind == kova::midi::statusNoteOn && event.Data2() > 0) {
-                kova::midi::midiNoteOnQueueAdvanced(event, &out, &polyphony, kill, activeNotes, &count, age,
-                                                    kTableSize, noteIndex);
-                continue;
-            }
-            if (kind == kova::midi::statusNoteOff || kind == kova::midi::statusNoteOn) {  // velocity 0: a note-off
-                // A pedal down keeps a sounding note sounding: nothing goes
-                // out, and it stays counted until the pedal lifts.
-                kova::midi::midiNoteOffQueue(event, &out, activeNotes, &count, kTableSize, noteIndex, pedalsDown);
-                continue;
-            }
             out.commit();
             activeCount = count;
             ageCounter = age;
@@ -88,6 +120,7 @@ void PolyphonyEngine::DrainInput()
                 HandleProgramChange(event);
             else if (Current().midiThrough)
                 Forward(event);
+            ReturnWaitingNotes();
             ownEventsAt = 0;
             out.reload();
             count = activeCount;
@@ -95,12 +128,37 @@ void PolyphonyEngine::DrainInput()
             polyphony = Current().polyphony;
             kill = Current().kill != 0;
             pedalsDown = pedals.DownMask();
+            allocate = allocating;
         }
     }
     out.commit();
     in.commit();
     activeCount = count;
     ageCounter = age;
+}
+
+midievent* PolyphonyEngine::AllocateNotes(midievent* next, midievent* end, int polyphony, bool kill,
+                                          uint32_t pedalsDown)
+{
+    OutputQueue::writer out(outQueue);
+    for (; next != end; ++next) {
+        const midievent& event = *next;
+        const int kind = event.Kind();
+        if (kind != kova::midi::statusNoteOff && kind != kova::midi::statusNoteOn)
+            break;
+        if (kind == kova::midi::statusNoteOn && event.Data2() > 0)
+            allocator.NoteOn(event, &out, polyphony, kill);
+        else
+            allocator.NoteOff(event, &out, pedalsDown);
+        if (allocator.HasRoom(polyphony)) {
+            // Rare: through the queue, so that the writer stays in registers.
+            out.commit();
+            allocator.ReturnNotes(polyphony, &outQueue, event.deltaFrames);
+            out.reload();
+        }
+    }
+    out.commit();
+    return next;
 }
 
 void PolyphonyEngine::HandleControlChange(const midievent& event)
@@ -149,15 +207,21 @@ void PolyphonyEngine::HandleControlChange(const midievent& event)
         // They silence the channel downstream: its notes, held ones
         // included, stop counting, each with its own note-off so that a
         // receiver that ignores the controller is silenced too. The pedal
-        // stays as it is.
+        // stays as it is. The channel's waiting notes are forgotten first.
+        if (allocating)
+            allocator.ForgetChannel(channel);
         kova::midi::endChannelNotes(channel, event, &outQueue, activeNotes, &activeCount, noteIndex);
+        NotesEndedElsewhere();
     } else if (cc == kova::midi::ccSustainPedal && Current().sustainPedal) {
         // The limiter sustains in the synth's place, so the synth never
         // sees the pedal.
         if (value >= kova::midi::sustainpedals::downFrom)
             pedals.Press(channel);
         else
+        {
             pedals.Lift(channel, event, &outQueue, activeNotes, &activeCount, noteIndex);
+            NotesEndedElsewhere();
+        }
         return;
     }
     if (Current().midiThrough)
@@ -191,17 +255,58 @@ void PolyphonyEngine::suspend()
     noteIndex.Clear();
     pedals.Clear();
     learnMode = false;
+    // Waiting notes are forgotten; the allocator takes up the empty table.
+    allocator.ForgetAll();
+    allocating = false;
+    returnsHeldBack.store(false, std::memory_order_relaxed);
+    ArrangeAllocation();
 }
 
-void PolyphonyEngine::EndNotesAbove(int polyphony)
+void PolyphonyEngine::LowerLimit(int oldPolyphony, bool perChannelWentOff)
 {
-    kova::midi::endNotesAbove(polyphony, &outQueue, activeNotes, &activeCount, noteIndex, ownEventsAt);
+    const int polyphony = Current().polyphony;
+    if (polyphony >= oldPolyphony && !perChannelWentOff)
+        return;
+    if (allocating)
+        allocator.Lower(polyphony, &outQueue, ownEventsAt);
+    else if (polyphony < activeCount)
+        kova::midi::endNotesAbove(polyphony, &outQueue, activeNotes, &activeCount, noteIndex, ownEventsAt);
+}
+
+void PolyphonyEngine::ArrangeAllocation()
+{
+    const VSTPluginProgram& program = Current();
+    kova::midi::allocation settings;
+    settings.policy = kova::midi::stealPolicyOf(program.stealPolicy);
+    settings.perChannel = program.perChannel != 0;
+    settings.noteReturn = program.noteReturn != 0;
+    if (settings.Plain()) {
+        if (allocating) {
+            // The plain operations find the oldest note by the index's order.
+            allocator.ForgetAll();
+            noteIndex.Rebuild(activeNotes, kTableSize);
+        }
+        allocating = false;
+        return;
+    }
+    if (!allocating || !(allocator.Settings() == settings))
+        allocator.Arrange(settings);
+    allocating = true;
+}
+
+void PolyphonyEngine::ReturnWaitingNotes()
+{
+    const int polyphony = Current().polyphony;
+    if (allocating && allocator.HasRoom(polyphony))
+        allocator.ReturnNotes(polyphony, &outQueue, ownEventsAt);
 }
 
 void PolyphonyEngine::ReleasePedalsUnlessOn()
 {
-    if (!Current().sustainPedal)
+    if (!Current().sustainPedal) {
         pedals.LiftAll(&outQueue, activeNotes, &activeCount, noteIndex, ownEventsAt);
+        NotesEndedElsewhere();
+    }
 }
 
 void PolyphonyEngine::SendPanic()
@@ -236,10 +341,8 @@ void PolyphonyEngine::setParameter(int index, float value)
     switch (index) {
     case kParamPolyphony: {
         const int old = program.polyphony;
-        const int polyphony = RoundHalfUp(value, 127);
-        program.polyphony = polyphony;
-        if (polyphony < old && polyphony < activeCount)
-            EndNotesAbove(polyphony);
+        program.polyphony = RoundHalfUp(value, 127);
+        LowerLimit(old, false);
         Notify(index);
         break;
     }
@@ -294,9 +397,35 @@ void PolyphonyEngine::setParameter(int index, float value)
     case kParamLearnDone:
         Notify(index);
         break;
-    default:
+    case kParamStealPolicy: {
+        const int policy = static_cast<int>(std::lround(value * 4.0f));
+        if (policy == kova::midi::stealPolicyOf(program.stealPolicy))
+            return;
+        program.stealPolicy = policy;
+        ArrangeAllocation();
+        Notify(index);
         break;
     }
+    case kParamPerChannel: {
+        if (on == (program.perChannel != 0))
+            return;
+        program.perChannel = on;
+        ArrangeAllocation();
+        LowerLimit(program.polyphony, !on);
+        Notify(index);
+        break;
+    }
+    case kParamNoteReturn:
+        if (on == (program.noteReturn != 0))
+            return;
+        program.noteReturn = on;
+        ArrangeAllocation();
+        Notify(index);
+        break;
+    default:
+        return;
+    }
+    ReturnWaitingNotes();
 }
 
 float PolyphonyEngine::getParameter(int index)
@@ -324,6 +453,12 @@ float PolyphonyEngine::getParameter(int index)
         return static_cast<float>(program.panicCC) * kControllerStep;
     case kParamActiveNotes:
         return static_cast<float>(activeCount);
+    case kParamStealPolicy:
+        return static_cast<float>(kova::midi::stealPolicyOf(program.stealPolicy)) * 0.25f;
+    case kParamPerChannel:
+        return program.perChannel ? 1.0f : 0.0f;
+    case kParamNoteReturn:
+        return program.noteReturn ? 1.0f : 0.0f;
     default:
         return 0.0f;
     }
@@ -333,8 +468,12 @@ void PolyphonyEngine::getParameterName(int index, char* text)
 {
     if (!text)
         return;
-    CopyText(text, index >= 0 && index < kNamedParameters ? kParameterNames[index] : "empty",
-             kMaxParameterText);
+    const char* name = "empty";
+    if (index >= 0 && index < kNamedParameters)
+        name = kParameterNames[index];
+    else if (index >= kParamStealPolicy && index <= kParamNoteReturn)
+        name = kOptionNames[index - kParamStealPolicy];
+    CopyText(text, name, kMaxParameterText);
 }
 
 void PolyphonyEngine::getParameterDisplay(int index, char* text)
@@ -348,7 +487,15 @@ void PolyphonyEngine::getParameterDisplay(int index, char* text)
             polyphony = kova::midi::polyphonyLimit(Current().polyphony);
         }
         std::snprintf(text, kMaxParameterText, "%i", polyphony);
-    } else if (index >= kParamKill && index <= kParamSustainPedal) {
+    } else if (index == kParamStealPolicy) {
+        int policy;
+        {
+            EngineGuard guard(*this);
+            policy = kova::midi::stealPolicyOf(Current().stealPolicy);
+        }
+        CopyText(text, kPolicyNames[policy], kMaxParameterText);
+    } else if ((index >= kParamKill && index <= kParamSustainPedal) || index == kParamPerChannel ||
+               index == kParamNoteReturn) {
         CopyText(text, getParameter(index) > kDisplayOnAbove ? "On" : "Off", kMaxParameterText);
     } else {
         *text = 0;
@@ -377,11 +524,12 @@ void PolyphonyEngine::setProgram(int program)
     {
         EngineGuard guard(*this);
         const int old = Current().polyphony;
+        const bool perChannel = Current().perChannel != 0;
         curProgram = program;
-        const int polyphony = Current().polyphony;
-        if (polyphony < old && polyphony < activeCount)
-            EndNotesAbove(polyphony);
+        ArrangeAllocation();
+        LowerLimit(old, perChannel && Current().perChannel == 0);
         ReleasePedalsUnlessOn();
+        ReturnWaitingNotes();
     }
     NotifyAll();
 }

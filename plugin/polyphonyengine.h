@@ -17,6 +17,7 @@
 #include "kova/midi/noteinfo.h"
 #include "kova/midi/notetable.h"
 #include "kova/midi/sustainpedals.h"
+#include "kova/midi/voiceallocator.h"
 #include "kova/threading/mutex.h"
 #include "plugin/enginelistener.h"
 #include "plugin/engineparameters.h"
@@ -26,8 +27,9 @@
 //
 // engineLock (a spin lock that never blocks in the kernel) is the single
 // guard of all engine state: the note table with its count, counter and
-// index, the pedal states, outQueue, the program records and curProgram,
-// the panic state and the consumption of the learn flags. The audio thread takes it for the
+// index, the allocator with its waiting notes, the pedal states, outQueue,
+// the program records and curProgram, the panic state and the consumption
+// of the learn flags. The audio thread takes it for the
 // drain and for lending the output; every public operation that reads or
 // writes that state from another thread (parameters, programs, names,
 // chunks, suspend) takes it too, through EngineGuard.
@@ -54,22 +56,29 @@ public:
     static constexpr int kPanicEvents = 32; // All Sound Off and pitch-bend centre on 16 channels
     // Room for everything the engine can make between two flushes, so no
     // event is lost: each queued input gives at most one event besides
-    // note-offs (a note-on, or a forwarded message); every note-off ends a
-    // counted note, so note-offs end at most the notes sounding at the last
-    // flush (128) plus those admitted since (at most one per input, 256).
-    // That holds for the note-offs of All Notes Off and All Sound Off, of a
-    // lifted pedal and of the pedal option switched off as for stealing:
-    // each ends a note still in the table, and a note held by the pedal
-    // sends nothing at its own note-off. A panic adds its 32 events at most
-    // once per flush (a second panic before the flush repeats what is
-    // queued).
-    static constexpr int kOutQueueSize = kInQueueSize * 2 + kTableSize + kPanicEvents; // 672
+    // note-offs and returned note-ons (a note-on, or a forwarded message).
+    // Returned note-ons number at most 128 per flush
+    // (voiceallocator::maxReturnsPerFlush). Every note-off ends a note in
+    // the table, and each note ends once, so note-offs end at most the notes
+    // sounding at the last flush (128), those admitted since (at most one
+    // per input, 256) and those returned since (128). That holds for the
+    // note-offs of stealing, of a lower limit, of All Notes Off and All
+    // Sound Off, of a lifted pedal and of the pedal option switched off: each
+    // ends a note still in the table, and a note held by the pedal sends
+    // nothing at its own note-off. A panic adds its 32 events at most once
+    // per flush (a second panic before the flush repeats what is queued).
+    // The share of returns is what keeps this finite: without it a limit
+    // lowered and raised again and again before one flush would end and
+    // return the same notes each time, up to 127 note-offs and 127 note-ons
+    // a round, with no input to count them against.
+    static constexpr int kOutQueueSize = kInQueueSize * 2 + kTableSize * 3 + kPanicEvents; // 928
     static constexpr int kPrograms = VSTPluginProgramBank::kPrograms;
 
     using InputQueue = kova::midi::midiqueue<kInQueueSize>;
     using OutputQueue = kova::midi::midiqueue<kOutQueueSize>;
 
     PolyphonyEngine() = default;
+    ~PolyphonyEngine() { delete &allocator; }
     PolyphonyEngine(const PolyphonyEngine&) = delete;
     PolyphonyEngine& operator=(const PolyphonyEngine&) = delete;
 
@@ -89,7 +98,7 @@ public:
     // notes. Small, so that a block without MIDI costs next to nothing.
     void ProcessInput()
     {
-        if (!inQueue.empty())
+        if (!inQueue.empty() || returnsHeldBack.load(std::memory_order_relaxed))
             DrainInput();
         Notify(kParamActiveNotes);
     }
@@ -108,6 +117,8 @@ public:
     {
         EngineGuard guard(*this);
         panicQueued = false;
+        allocator.NewFlush();
+        returnsHeldBack.store(allocating && allocator.HasRoom(Current().polyphony), std::memory_order_relaxed);
         return outQueue.lend(slots);
     }
     void GiveBackOutput() { outQueue.giveBack(); }
@@ -120,20 +131,25 @@ public:
     void suspend();
 
     // Values outside 0 to 1 (and NaN) are ignored. Switching the sustain
-    // pedal option off ends every note a pedal holds at once.
+    // pedal option off ends every note a pedal holds at once. Every change
+    // may let waiting notes return (at frame 0, or at the frame of the
+    // input event that made it).
     void setParameter(int index, float value);
     float getParameter(int index);
-    // At most 63 characters and the terminator; "empty" beyond the six.
+    // At most 63 characters and the terminator; "empty" for 6-10 and beyond
+    // the allocation options.
     void getParameterName(int index, char* text);
-    // The polyphony as a number, the switches as "On" or "Off", else empty.
+    // The polyphony as a number, the steal policy by name, the switches as
+    // "On" or "Off", else empty.
     void getParameterDisplay(int index, char* text);
     // No parameter has a unit: always empty.
     void getParameterLabel(int index, char* text);
 
     int getProgram();
-    // Numbers outside the bank are ignored. A lower limit ends the oldest
-    // notes, then, if the program's pedal option is off, the notes a pedal
-    // holds end too.
+    // Numbers outside the bank are ignored. A lower limit (or Per Channel
+    // switched off) ends the notes the new program's policy gives up first,
+    // then, if the program's pedal option is off, the notes a pedal holds
+    // end too.
     void setProgram(int program);
     // Keeps the first 47 characters; the caller's text is left alone.
     void setProgramName(const char* name);
@@ -211,12 +227,31 @@ private:
     VSTPluginProgram& Current() { return bank.programs[curProgram]; }
 
     void DrainInput();
+    // The notes from next on through the allocator, up to the first other
+    // event (returned) or end. Apart from DrainInput, so that the plain
+    // path's loop keeps its registers.
+    __attribute__((noinline)) kova::midi::midievent* AllocateNotes(kova::midi::midievent* next,
+                                                                   kova::midi::midievent* end, int polyphony,
+                                                                   bool kill, uint32_t pedalsDown);
     void HandleControlChange(const kova::midi::midievent& event);
     void HandleProgramChange(const kova::midi::midievent& event);
     void Forward(const kova::midi::midievent& event);
     void SendPanic();
-    // Ends the oldest notes until at most `polyphony` sound.
-    void EndNotesAbove(int polyphony);
+    // Lowers to `polyphony` after the limit went from `oldPolyphony` or
+    // Per Channel went off: ends the oldest notes (or those with the
+    // smallest keys) until the total, or with Per Channel every channel's
+    // count, is within it.
+    void LowerLimit(int oldPolyphony, bool perChannelWentOff);
+    // Brings the allocator in line with the current program's options.
+    void ArrangeAllocation();
+    // Lets waiting notes with room sound again, at ownEventsAt.
+    void ReturnWaitingNotes();
+    // After notes ended through the note index alone.
+    void NotesEndedElsewhere()
+    {
+        if (allocating)
+            allocator.DropEnded();
+    }
     // With the current program's pedal option off: ends every note a pedal
     // holds and lifts the pedals.
     void ReleasePedalsUnlessOn();
@@ -246,6 +281,14 @@ private:
 
     bool panicState = false;
     bool panicQueued = false; // panic events wait in outQueue for the flush
+    // The allocator is used only while the current program sets one of its
+    // options; otherwise the plain note table operations do the work, and
+    // it is arranged afresh when next needed.
+    bool allocating = false;
+    // Waiting notes found room but the flush's share of returns was used up:
+    // the next block returns them even without input. Written under the
+    // lock, read by ProcessInput without it.
+    std::atomic<bool> returnsHeldBack{false};
     // deltaFrames of the events the engine makes itself (ended notes, the
     // panic): while the drain handles an input event, that event's, so
     // that they keep the order of the block; else 0.
@@ -254,4 +297,9 @@ private:
     int curProgram = 0;
     VSTPluginProgramBank bank;
     SIEngineListener* listener = nullptr;
+
+    // Steal policy, Per Channel and Note Return (see allocating). Its 17 KB
+    // live apart, so that the engine's own layout stays compact.
+    kova::midi::voiceallocator& allocator =
+        *new kova::midi::voiceallocator(activeNotes, kTableSize, &activeCount, &ageCounter, &noteIndex);
 };

@@ -17,7 +17,10 @@ struct VSTPluginProgram {
     int32_t polyCC;            // remote controllers: 0 off, else controller + 1
     int32_t killCC;
     int32_t panicCC;
-    int32_t reserved1[5];
+    int32_t stealPolicy;       // 0 oldest, 1 newest, 2 lowest, 3 highest, 4 quietest; others as 0
+    int32_t perChannel;        // non-zero: the limit counts each MIDI channel on its own
+    int32_t noteReturn;        // non-zero: notes that lost their voice with the key down come back
+    int32_t reserved1[2];
     int32_t polyphony;         // 0-127 when set as a parameter; a chunk may hold anything
     uint8_t kill;              // 0/1: end the oldest note when the limit is reached
     uint8_t midiThrough;       // 0/1: pass messages other than notes
@@ -29,6 +32,8 @@ struct VSTPluginProgram {
 static_assert(sizeof(VSTPluginProgram) == 96, "a program record is 96 bytes");
 static_assert(offsetof(VSTPluginProgram, name) == 4, "program record layout");
 static_assert(offsetof(VSTPluginProgram, polyCC) == 52, "program record layout");
+static_assert(offsetof(VSTPluginProgram, stealPolicy) == 64, "program record layout");
+static_assert(offsetof(VSTPluginProgram, noteReturn) == 72, "program record layout");
 static_assert(offsetof(VSTPluginProgram, polyphony) == 84, "program record layout");
 static_assert(offsetof(VSTPluginProgram, kill) == 88, "program record layout");
 static_assert(offsetof(VSTPluginProgram, sustainPedal) == 91, "program record layout");

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The plug-in's main job on both architectures: load it as a host does and
 # show what it offers, then limit a bundled example piece (polyphony 4, kill
-# on), draw the before/after piano roll, run the same piece through the LV2
+# on), draw the before/after piano roll, again with Steal Highest (the bass
+# line keeps sounding), run the same piece through the LV2
 # bundle and check that its output is the same file, and take screenshots
 # of the editor playing the piece in both formats. Everything runs under one
 # private X server, so the plug-in finds a display as it would in a host.
@@ -25,6 +26,10 @@ for arch in x86_64 i386; do
     --set 0=4/127 --set 1=1 --roll "$out/piano-roll-$arch.png"
   echo "limited piece: $out/limited-$arch.mid"
   echo "piano roll:    $out/piano-roll-$arch.png"
+  echo "---------------- $arch, Steal Highest ----------------"
+  run "$arch" "$host" process "$plugin" "$out/example.mid" "$out/limited-highest-$arch.mid" \
+    --set 0=4/127 --set 1=1 --set 11=0.75 --roll "$out/piano-roll-highest-$arch.png"
+  echo "piano roll:    $out/piano-roll-highest-$arch.png"
   echo "---------------- $arch, LV2 ----------------"
   bundle="$root/build/$arch/tessaro.lv2"
   run "$arch" "$host" info "$bundle" | sed -n '1,3p'

@@ -64,11 +64,28 @@ public:
     }
     int FirstEmpty(int tableSize) const;
     int Oldest() const { return oldest; }
+    // The next newer occupied entry, noEntry after the newest.
+    int Newer(int entry) const { return newer[entry]; }
 
     // Entry just became occupied by (channel, note) with the newest stamp.
     void Occupy(int entry, int channel, int note);
     // Entry received the newest stamp.
     void Touch(int entry);
+    // Occupy, Release and a steal without the age order, for a caller that
+    // keeps an order of its own: Oldest() and Newer() are then wrong until
+    // Rebuild() (the ordered operations stay safe meanwhile).
+    void Place(int entry, int channel, int note) {
+        entryOf[channel & 0x0F][note & 0x7F] = static_cast<int8_t>(entry);
+        occupiedBits[entry >> 6] |= uint64_t(1) << (entry & 63);
+    }
+    void Vacate(int entry, int channel, int note) {
+        entryOf[channel & 0x0F][note & 0x7F] = noEntry;
+        occupiedBits[entry >> 6] &= ~(uint64_t(1) << (entry & 63));
+    }
+    void Move(int entry, int oldChannel, int oldNote, int channel, int note) {
+        entryOf[oldChannel & 0x0F][oldNote & 0x7F] = noEntry;
+        entryOf[channel & 0x0F][note & 0x7F] = static_cast<int8_t>(entry);
+    }
     // Entry holding (channel, note) was emptied.
     void Release(int entry, int channel, int note);
     // The oldest entry, whose note was stolen, now holds (channel, note)

@@ -111,8 +111,9 @@ void LV2Plugin::ApplyControlInputs()
     const bool adopt = adoptInputs.exchange(false, std::memory_order_acq_rel);
     // The program first, so that parameters changed in the same block
     // apply to the new program.
-    constexpr uint32_t order[] = {kPortProgram,  kPortPolyphony,   kPortKill,         kPortPanic,
-                                  kPortPresetsSwitching, kPortMidiThrough, kPortSustainPedal};
+    constexpr uint32_t order[] = {kPortProgram,      kPortPolyphony,   kPortKill,         kPortPanic,
+                                  kPortPresetsSwitching, kPortMidiThrough, kPortSustainPedal, kPortStealPolicy,
+                                  kPortPerChannel,   kPortNoteReturn};
     static_assert(sizeof order / sizeof order[0] == kControlInputs, "every control input");
     for (const uint32_t port : order) {
         if (!controls[port])

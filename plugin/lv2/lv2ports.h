@@ -26,18 +26,24 @@ enum Port : uint32_t {
     kPortPresetsSwitching = 5, // presets_switching
     kPortMidiThrough = 6,      // midi_through
     kPortSustainPedal = 7,     // sustain_pedal
-    kPortProgram = 8,          // program 0-31
+    kPortStealPolicy = 8,      // steal_policy 0-4, labelled Oldest ... Quietest
+    kPortPerChannel = 9,       // per_channel
+    kPortNoteReturn = 10,      // note_return
+    kPortProgram = 11,         // program 0-31
     // Control outputs: what the engine holds, one per input in the same
     // order, then the count of sounding notes.
-    kPortPolyphonyNow = 9,
-    kPortKillNow = 10,
-    kPortPanicNow = 11,
-    kPortPresetsSwitchingNow = 12,
-    kPortMidiThroughNow = 13,
-    kPortSustainPedalNow = 14,
-    kPortProgramNow = 15,
-    kPortSoundingNotes = 16,
-    kPortCount = 17,
+    kPortPolyphonyNow = 12,
+    kPortKillNow = 13,
+    kPortPanicNow = 14,
+    kPortPresetsSwitchingNow = 15,
+    kPortMidiThroughNow = 16,
+    kPortSustainPedalNow = 17,
+    kPortStealPolicyNow = 18,
+    kPortPerChannelNow = 19,
+    kPortNoteReturnNow = 20,
+    kPortProgramNow = 21,
+    kPortSoundingNotes = 22,
+    kPortCount = 23,
 };
 
 constexpr uint32_t kFirstControlInput = kPortPolyphony;
@@ -55,6 +61,9 @@ constexpr int ParameterOfControl(uint32_t input)
     case kPortPresetsSwitching: return kParamPresetSwitching;
     case kPortMidiThrough: return kParamMidiThrough;
     case kPortSustainPedal: return kParamSustainPedal;
+    case kPortStealPolicy: return kParamStealPolicy;
+    case kPortPerChannel: return kParamPerChannel;
+    case kPortNoteReturn: return kParamNoteReturn;
     default: return -1;
     }
 }
@@ -70,23 +79,30 @@ constexpr uint32_t ControlOfParameter(int index)
 }
 
 // Host values in native units and the engine's 0-1 values. The polyphony
-// is a whole number of notes; out-of-range host values are clamped.
+// is a whole number of notes, the steal policy a number 0-4;
+// out-of-range host values are clamped.
 constexpr float kPolyphonyMax = 127.0f;
+constexpr float kStealPolicyMax = 4.0f;
+inline float NativeMaximum(uint32_t input)
+{
+    return input == kPortPolyphony ? kPolyphonyMax : input == kPortStealPolicy ? kStealPolicyMax : 1.0f;
+}
 inline float NativeValue(uint32_t input, float engineValue)
 {
-    if (input != kPortPolyphony)
+    if (input != kPortPolyphony && input != kPortStealPolicy)
         return engineValue;
-    return std::floor(engineValue * kPolyphonyMax + 0.5f);
+    return std::floor(engineValue * NativeMaximum(input) + 0.5f);
 }
 inline float EngineValue(uint32_t input, float nativeValue)
 {
-    if (input != kPortPolyphony)
+    if (input != kPortPolyphony && input != kPortStealPolicy)
         return nativeValue;
+    const float maximum = NativeMaximum(input);
     if (nativeValue < 0.0f)
         nativeValue = 0.0f;
-    else if (nativeValue > kPolyphonyMax)
-        nativeValue = kPolyphonyMax;
-    return nativeValue / kPolyphonyMax;  // NaN stays NaN, which the engine ignores
+    else if (nativeValue > maximum)
+        nativeValue = maximum;
+    return nativeValue / maximum;  // NaN stays NaN, which the engine ignores
 }
 
 }  // namespace tessaro::lv2

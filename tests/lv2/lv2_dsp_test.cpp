@@ -73,9 +73,10 @@ TEST(Bundle, LilvFindsThePluginWithThePortsInTheirOrder)
     // ones the binaries number.
     const char* const symbols[kPortCount] = {
         "midi_in",          "midi_out",          "polyphony",     "kill",           "panic",
-        "presets_switching", "midi_through",     "sustain_pedal", "program",        "polyphony_now",
-        "kill_now",         "panic_now",         "presets_switching_now", "midi_through_now",
-        "sustain_pedal_now", "program_now",      "sounding_notes"};
+        "presets_switching", "midi_through",     "sustain_pedal", "steal_policy",   "per_channel",
+        "note_return",      "program",           "polyphony_now", "kill_now",       "panic_now",
+        "presets_switching_now", "midi_through_now", "sustain_pedal_now", "steal_policy_now",
+        "per_channel_now",  "note_return_now",   "program_now",   "sounding_notes"};
     const std::string bundleParent = std::string(TESSARO_LV2_BUNDLE) + "/..";
     std::vector<std::string> found;
     bool midiClass = false;
@@ -166,6 +167,32 @@ TEST(Controls, AHostValueAppliesOnlyWhenItChanges)
     plugin.Run();
     EXPECT_EQ(plugin.controls[kPortPolyphonyNow], 10);
     EXPECT_EQ(plugin.controls[kPortKillNow], 1);
+}
+
+TEST(Controls, TheAllocationOptionsTakeNativeValues)
+{
+    Instance plugin;
+    ASSERT_TRUE(plugin.Ready());
+    plugin.controls[kPortPolyphony] = 2;
+    plugin.controls[kPortKill] = 1;
+    plugin.controls[kPortStealPolicy] = 3;  // highest: the highest note gives way
+    plugin.controls[kPortNoteReturn] = 1;
+    plugin.Queue(0, Bytes(0x90, 40, 100));
+    plugin.Queue(1, Bytes(0x90, 70, 90));
+    plugin.Queue(2, Bytes(0x90, 50, 100));
+    plugin.Queue(3, Bytes(0x80, 50, 0));  // 70 comes back
+    EXPECT_EQ(plugin.Run(), (std::vector<Timed>{{0, Bytes(0x90, 40, 100)},
+                                                {1, Bytes(0x90, 70, 90)},
+                                                {2, Bytes(0x80, 70, 0)},
+                                                {2, Bytes(0x90, 50, 100)},
+                                                {3, Bytes(0x80, 50, 0)},
+                                                {3, Bytes(0x90, 70, 90)}}));
+    EXPECT_EQ(plugin.controls[kPortStealPolicyNow], 3);
+    EXPECT_EQ(plugin.controls[kPortNoteReturnNow], 1);
+    EXPECT_EQ(plugin.controls[kPortPerChannelNow], 0);
+    plugin.controls[kPortStealPolicy] = 9;  // clamped to quietest
+    plugin.Run();
+    EXPECT_EQ(plugin.controls[kPortStealPolicyNow], 4);
 }
 
 TEST(State, ASavedBankAndProgramComeBackExactlyAndWinOverThePorts)

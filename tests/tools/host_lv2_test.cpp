@@ -60,6 +60,7 @@ TEST(Lv2Process, TheBundleLimitsEveryPieceExactlyAsTheVstPlugInDoes)
         {example, "--load", scratch / "bank.fxb", "--program", "3", "--set", "0=16/127"},
         {example, "--program", "6", "--load", scratch / "two.fxp", "--set", "1=0.75"},
         {busy, "--set", "0=100/127", "--set", "1=1", "--block", "8192"},
+        {example, "--set", "0=3/127", "--set", "1=1", "--set", "11=0.75", "--set", "12=1", "--set", "13=1"},
     };
     for (const std::vector<std::string>& run : runs) {
         std::vector<std::string> vst = {"process", kPlugin, run[0], scratch / "vst.mid"};
@@ -85,7 +86,8 @@ TEST(Lv2Info, ShowsTheBundlesIdentityPortsAndParameters)
     for (const char* line : {"URI:            http://tessaro-midi.eu/plugins/tessaro", "name:           Tessaro",
                              "midi_in", "atom input, MIDI events", "midi_out", "polyphony",
                              "control input, integer 0 to 127 (16)", "sounding_notes",
-                             "http://tessaro-midi.eu/plugins/tessaro#ui", "(port polyphony)", "programs:       32"})
+                             "http://tessaro-midi.eu/plugins/tessaro#ui", "(port polyphony)", "programs:       32",
+                             "OP: Steal                Oldest     (port steal_policy)"})
         EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
 }
 

@@ -131,6 +131,20 @@ TEST_F(ProcessCommand, WithTwoVoicesAndKillTheOldestNoteEndsWhereTheNewOneStarts
     EXPECT_NE(r.out.find("notes dropped:                0"), std::string::npos) << r.out;
 }
 
+TEST_F(ProcessCommand, TheAllocationOptionsAreSetByIndexAndReturnedNotesCounted)
+{
+    // Steal Highest: the new note 67 ends 64, not the older 60; with Note
+    // Return, 64 and 67 come back when 60 ends, each until its own note-off.
+    const HostResult r = Process({"--set", "0=2/127", "--set", "1=1", "--set", "11=0.75", "--set", "13=1"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::vector<Message> messages = ChannelMessages(out);
+    ASSERT_GE(messages.size(), 4u);
+    EXPECT_EQ(messages[2], Message(96, 0x80, 64, 0));
+    EXPECT_NE(r.out.find("OP: Steal = Highest, OP: Per Channel = Off, OP: Note Return = On"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("notes returned:               2"), std::string::npos) << r.out;
+}
+
 TEST_F(ProcessCommand, MidiThroughLetsTheControllerPass)
 {
     const HostResult r = Process({"--set", "0=2/127", "--set", "4=1"});
@@ -377,8 +391,8 @@ TEST(InfoCommand, ShowsThePlugInsIdentityParametersAndPrograms)
     const HostResult r = RunHost(scratch, {"info", kPlugin});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     for (const char* line : {"name:           Tessaro", "unique ID:      'TSRo'", "version:        1",
-                             "category:       synth (2)", "programs:       32", "parameters:     6",
-                             "program-chunks", "editor:         260 x 162", "OP: Polyphony", "OP: Midi Through",
+                             "category:       synth (2)", "programs:       32", "parameters:     6 + 3",
+                             "OP: Steal                Oldest", "program-chunks", "editor:         260 x 162", "OP: Polyphony", "OP: Midi Through",
                              "OP: Sustain Pedal", "0  01 - empty preset", "31  32 - empty preset"})
         EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
 }

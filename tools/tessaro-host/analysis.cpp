@@ -132,8 +132,10 @@ LimiterAnalysis Analyse(const std::vector<TimedMessage>& in, const std::vector<T
         }
     }
     for (size_t o = 0; o < out.size(); ++o) {
-        if (out[o].IsNoteOn())
+        if (out[o].IsNoteOn()) {
             ++s.noteOnsOut;
+            s.notesReturned += outMatched[o] ? 0 : 1;
+        }
         else if (out[o].IsNoteOff())
             s.notesEndedEarly += outMatched[o] ? 0 : 1;
         else if (!outMatched[o])
@@ -157,9 +159,10 @@ std::string FormatSummary(const LimiterSummary& s)
                           "most notes sounding at once:  %d before, %d after\n"
                           "notes dropped:                %d\n"
                           "notes ended early:            %d\n"
+                          "notes returned:               %d\n"
                           "other messages:               %d in, %d passed, %d dropped",
                           s.noteOnsIn, s.noteOnsOut, s.mostSoundingIn, s.mostSoundingOut, s.notesDropped,
-                          s.notesEndedEarly, s.otherIn, s.otherPassed, s.otherIn - s.otherPassed);
+                          s.notesEndedEarly, s.notesReturned, s.otherIn, s.otherPassed, s.otherIn - s.otherPassed);
     std::string result(text, size_t(n));
     if (s.otherAdded > 0)
         result += ", " + std::to_string(s.otherAdded) + " added by the plug-in";

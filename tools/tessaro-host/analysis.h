@@ -30,6 +30,7 @@ struct LimiterSummary {
     int mostSoundingOut = 0;
     int notesDropped = 0;     // incoming note-ons that did not go out
     int notesEndedEarly = 0;  // outgoing note-offs that no incoming note-off explains
+    int notesReturned = 0;    // outgoing note-ons that no incoming note-on explains (Note Return)
     int otherIn = 0;          // messages other than notes
     int otherPassed = 0;
     int otherAdded = 0;       // sent by the plug-in on its own (a panic, for example)

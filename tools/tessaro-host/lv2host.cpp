@@ -278,6 +278,16 @@ bool Lv2Host::ReadPorts(std::string& error)
         p.minimum = std::isnan(minimum[i]) ? 0.0f : minimum[i];
         p.maximum = std::isnan(maximum[i]) ? 1.0f : maximum[i];
         p.defaultValue = std::isnan(defaults[i]) ? p.minimum : defaults[i];
+        if (p.type == Port::Type::Control) {
+            if (LilvScalePoints* points = lilv_port_get_scale_points(plugin_, lp)) {
+                LILV_FOREACH (scale_points, k, points) {
+                    const LilvScalePoint* point = lilv_scale_points_get(points, k);
+                    p.labels.emplace_back(lilv_node_as_float(lilv_scale_point_get_value(point)),
+                                          lilv_node_as_string(lilv_scale_point_get_label(point)));
+                }
+                lilv_scale_points_free(points);
+            }
+        }
         if (p.type == Port::Type::Atom) {
             p.midi = lilv_port_supports_event(plugin_, lp, midiEvent);
             p.bufferSize = kAtomBufferBytes;
@@ -554,6 +564,9 @@ std::string Lv2Host::ParameterDisplay(int index) const
     const float value = controls_[size_t(report >= 0 ? report : port)];
     if (p.toggled)
         return value > p.minimum ? "On" : "Off";
+    for (const auto& label : p.labels)
+        if (label.first == value)
+            return label.second;
     char text[32];
     if (p.integer)
         std::snprintf(text, sizeof text, "%ld", std::lround(value));

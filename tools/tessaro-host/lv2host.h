@@ -33,6 +33,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/tessaro-host/midiplugin.h"
@@ -44,9 +45,11 @@ namespace host {
 class Lv2Host : public MidiPlugin {
 public:
     // The control inputs of VST 2 parameters 0 to 5, and of the program.
-    static constexpr const char* kParameterSymbols[] = {"polyphony",         "kill",         "panic",
-                                                        "presets_switching", "midi_through", "sustain_pedal"};
-    static constexpr int kMappedParameters = 6;
+    // By VST 2 parameter index; 6-10 have no port.
+    static constexpr const char* kParameterSymbols[] = {
+        "polyphony", "kill", "panic", "presets_switching", "midi_through", "sustain_pedal", "", "", "", "", "",
+        "steal_policy", "per_channel", "note_return"};
+    static constexpr int kMappedParameters = 14;
     static constexpr const char* kProgramSymbol = "program";
     // The output that reports the plug-in's value of an input.
     static constexpr const char* kReportSuffix = "_now";
@@ -62,6 +65,7 @@ public:
         bool midi = false;  // an atom port of MIDI events
         float minimum = 0.0f, maximum = 1.0f, defaultValue = 0.0f;
         uint32_t bufferSize = 0;  // atom ports: bytes
+        std::vector<std::pair<float, std::string>> labels;  // control ports: scale points
     };
 
     // Whether tessaro-host takes the path for an LV2 bundle: it ends in
@@ -97,6 +101,7 @@ public:
 
     // --- Settings (MidiPlugin) ---------------------------------------------------
     int ParameterCount() const override;
+    bool HasParameter(int index) const override { return ParameterPort(index) >= 0; }
     int ProgramCount() const override;
     bool CanLoad(const PresetFile& preset, const std::string& path, std::string& error) const override;
     void SetParameter(int index, float value) override;

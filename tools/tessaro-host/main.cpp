@@ -177,6 +177,14 @@ std::string FlagNames(VstInt32 flags)
     return text + hex;
 }
 
+// After the parameter count: how many more parameters the plug-in answers
+// to beyond it (Tessaro's allocation options).
+std::string OptionsNote(const MidiPlugin& plugin)
+{
+    const size_t beyond = plugin.ParameterIndices().size() - size_t(plugin.ParameterCount());
+    return beyond ? " + " + std::to_string(beyond) + " beyond the count" : std::string();
+}
+
 std::string PortText(const Lv2Host::Port& p, float value)
 {
     static const char* const kTypes[] = {"control", "atom", "audio", "CV"};
@@ -232,8 +240,8 @@ int InfoLv2(const std::string& path)
     for (const Lv2Host::Port& p : host.Ports())
         std::printf("  %2u  %-22s %-28s %s\n", p.index, p.symbol.c_str(), p.name.c_str(),
                     PortText(p, host.ControlValue(p.index)).c_str());
-    std::printf("parameters:     %d\n", host.ParameterCount());
-    for (int i = 0; i < host.ParameterCount(); ++i)
+    std::printf("parameters:     %d%s\n", host.ParameterCount(), OptionsNote(host).c_str());
+    for (const int i : host.ParameterIndices())
         std::printf("  %2d  %-24s %-10s (port %s)\n", i, host.ParameterName(i).c_str(),
                     host.ParameterDisplay(i).c_str(), host.Ports()[size_t(host.ParameterPort(i))].symbol.c_str());
     std::printf("programs:       %d\n", host.ProgramCount());
@@ -284,8 +292,8 @@ int Info(int argc, char** argv)
         const VstIntPtr answer = host.Dispatch(effCanDo, 0, 0, const_cast<char*>(can));
         std::printf(" %s=%s", can, answer > 0 ? "yes" : answer < 0 ? "no" : "?");
     }
-    std::printf("\nparameters:     %d\n", e->numParams);
-    for (VstInt32 i = 0; i < e->numParams; ++i) {
+    std::printf("\nparameters:     %d%s\n", e->numParams, OptionsNote(host).c_str());
+    for (const int i : host.ParameterIndices()) {
         std::string display = host.Text(effGetParamDisplay, i);
         const std::string label = host.Text(effGetParamLabel, i);
         if (!label.empty())

@@ -5,6 +5,17 @@
 namespace tessaro {
 namespace host {
 
+std::vector<int> MidiPlugin::ParameterIndices() const
+{
+    std::vector<int> indices;
+    for (int i = 0; i < ParameterCount(); ++i)
+        indices.push_back(i);
+    for (const int option : kOptionParameters)
+        if (option >= ParameterCount() && HasParameter(option))
+            indices.push_back(option);
+    return indices;
+}
+
 std::vector<MidiPlugin::Automation> MidiPlugin::TakeAutomation()
 {
     std::lock_guard<std::mutex> guard(lock_);

@@ -54,6 +54,14 @@ public:
     // --- Settings, before Start -------------------------------------------------
 
     virtual int ParameterCount() const = 0;
+    // Tessaro's allocation options (steal policy, per channel, note
+    // return): parameters beyond the count, which VST 2 hosts do not see.
+    static constexpr int kOptionParameters[] = {11, 12, 13};
+    // Whether the plug-in answers to the parameter: below the count, or
+    // one of the options it names.
+    virtual bool HasParameter(int index) const = 0;
+    // Every parameter it answers to, in order.
+    std::vector<int> ParameterIndices() const;
     virtual int ProgramCount() const = 0;
     // Whether the preset file is one the plug-in takes; else says why.
     virtual bool CanLoad(const PresetFile& preset, const std::string& path, std::string& error) const = 0;

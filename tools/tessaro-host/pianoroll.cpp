@@ -1,6 +1,8 @@
 #include "tools/tessaro-host/pianoroll.h"
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 namespace tessaro {
 namespace host {
@@ -70,6 +72,23 @@ void DrawSpan(RgbImage& img, const Panel& p, const NoteSpan& s, Rgb colour)
     img.FillRect(x0, y, x1, y + std::max(p.rowHeight - 1, 1), colour);
 }
 
+// The caption broken after commas into lines no wider than `width`.
+std::vector<std::string> CaptionLines(const std::string& caption, int width)
+{
+    std::vector<std::string> lines(1);
+    size_t at = 0;
+    while (at < caption.size()) {
+        size_t end = caption.find(", ", at);
+        end = end == std::string::npos ? caption.size() : end + 2;
+        const std::string piece = caption.substr(at, end - at);
+        if (!lines.back().empty() && RgbImage::TextWidth(lines.back() + piece) > width)
+            lines.emplace_back();
+        lines.back() += piece;
+        at = end;
+    }
+    return lines;
+}
+
 }  // namespace
 
 RgbImage DrawPianoRoll(const LimiterAnalysis& a, int64_t endSample, uint32_t sampleRate,
@@ -89,14 +108,17 @@ RgbImage DrawPianoRoll(const LimiterAnalysis& a, int64_t endSample, uint32_t sam
     const int rowHeight = std::max(2, std::min(8, 260 / rows));
     const int plotHeight = rows * rowHeight;
 
-    const int height = kLine * 2 + (kLine + plotHeight + 8) * 2 + kLine + 4;
+    const std::vector<std::string> lines = CaptionLines(caption, width - kLeft - kRight);
+    const int header = kLine * int(lines.size() + 1);
+    const int height = header + (kLine + plotHeight + 8) * 2 + kLine + 4;
     RgbImage img(width, height, {18, 18, 20});
-    img.Text(kLeft, 4, caption, PianoRollColours::kText);
+    for (size_t i = 0; i < lines.size(); ++i)
+        img.Text(kLeft, 4 + kLine * int(i), lines[i], PianoRollColours::kText);
 
     Panel p{0, 0, low, high, rowHeight, endSample, kLeft, width - kRight};
     const LimiterSummary& s = a.summary;
 
-    int y = kLine * 2;
+    int y = header;
     img.Text(kLeft, y, "Before: " + std::to_string(s.noteOnsIn) + " notes, at most " +
                            std::to_string(s.mostSoundingIn) + " at once; " + std::to_string(s.notesDropped) +
                            " dropped (red)",
@@ -110,7 +132,8 @@ RgbImage DrawPianoRoll(const LimiterAnalysis& a, int64_t endSample, uint32_t sam
     y = p.bottom + 8;
     img.Text(kLeft, y, "After: " + std::to_string(s.noteOnsOut) + " notes, at most " +
                            std::to_string(s.mostSoundingOut) + " at once; " + std::to_string(s.notesEndedEarly) +
-                           " ended early (grey: the length they had)",
+                           " ended early (grey: the length they had)" +
+                           (s.notesReturned > 0 ? "; " + std::to_string(s.notesReturned) + " returned" : ""),
              PianoRollColours::kText);
     p.top = y + kLine;
     p.bottom = p.top + plotHeight;

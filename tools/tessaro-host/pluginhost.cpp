@@ -121,6 +121,19 @@ int PluginHost::ParameterCount() const
     return effect_ ? effect_->numParams : 0;
 }
 
+bool PluginHost::HasParameter(int index) const
+{
+    if (index >= 0 && index < ParameterCount())
+        return true;
+    for (const int option : kOptionParameters) {
+        if (option == index) {
+            const std::string name = ParameterName(index);
+            return effect_ && !name.empty() && name != "empty";
+        }
+    }
+    return false;
+}
+
 int PluginHost::ProgramCount() const
 {
     return effect_ ? effect_->numPrograms : 0;

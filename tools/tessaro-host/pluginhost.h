@@ -51,6 +51,7 @@ public:
     // Settings through the effect: parameters and programs as they are,
     // presets as chunks of plug-ins that keep them so.
     int ParameterCount() const override;
+    bool HasParameter(int index) const override;
     int ProgramCount() const override;
     bool CanLoad(const PresetFile& preset, const std::string& path, std::string& error) const override;
     void SetParameter(int index, float value) override;

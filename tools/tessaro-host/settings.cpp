@@ -99,9 +99,12 @@ bool ApplySettings(MidiPlugin& plugin, const std::vector<Setting>& settings, std
             }
             break;
         case Setting::Kind::Parameter:
-            if (s.index >= plugin.ParameterCount()) {
+            if (!plugin.HasParameter(s.index)) {
                 error = "--set " + std::to_string(s.index) + "=...: the plug-in has " +
                         Range("parameters", plugin.ParameterCount());
+                for (const int option : MidiPlugin::kOptionParameters)
+                    if (option >= plugin.ParameterCount() && plugin.HasParameter(option))
+                        error += ", " + std::to_string(option);
                 return false;
             }
             break;
@@ -131,8 +134,8 @@ bool ApplySettings(MidiPlugin& plugin, const std::vector<Setting>& settings, std
 std::string DescribeParameters(const MidiPlugin& plugin)
 {
     std::string text;
-    for (int i = 0; i < plugin.ParameterCount(); ++i) {
-        if (i)
+    for (const int i : plugin.ParameterIndices()) {
+        if (!text.empty())
             text += ", ";
         text += plugin.ParameterName(i) + " = " + plugin.ParameterDisplay(i);
     }
