@@ -421,17 +421,20 @@ int32_t PolyphonyEngine::getChunk(void** data, bool isPreset)
         return 0;
     EngineGuard guard(*this);
     if (isPreset) {
-        *data = &Current();
+        chunkCopy[0] = Current();
         return VSTPluginProgramBank::kProgramSize;
     }
-    *data = bank.programs;
+    std::memcpy(chunkCopy, bank.programs, sizeof chunkCopy);
     return VSTPluginProgramBank::kBankSize;
 }
 
 void PolyphonyEngine::CopyBank(VSTPluginProgram (&records)[kPrograms], int32_t& program)
 {
     EngineGuard guard(*this);
+    // The host reads the bytes after the lock is released, while the audio
+    // thread may change the records (remote controllers): it gets a copy.
     std::memcpy(records, bank.programs, sizeof records);
+    *data = chunkCopy;
     program = curProgram;
 }
 

@@ -157,8 +157,9 @@ public:
     // False, and text untouched, outside the bank.
     bool getProgramNameIndexed(int index, char* text);
 
-    // A pointer into the live records (one program, or the whole bank),
-    // valid until the next setChunk; returns the size in bytes.
+    // A copy of the current program's record, or of the whole bank, taken
+    // under the lock; returns the size in bytes. The copy stays as it is
+    // until the next getChunk, whatever changes meanwhile.
     int32_t getChunk(void** data, bool isPreset);
     // A copy of the whole bank and the number of the current program, taken
     // together under the lock, so that no change on another thread (a remote
@@ -250,3 +251,4 @@ private:
     VSTPluginProgramBank bank;
     SIEngineListener* listener = nullptr;
 };
+    VSTPluginProgram chunkCopy[kPrograms] = {}; // what getChunk hands out

@@ -46,7 +46,7 @@ public:
     void setProgramName(char* name) override;
     void getProgramName(char* name) override;
     bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;
-    // A pointer into the live records, valid until the next setChunk.
+    // A copy taken under the engine's lock, untouched until the next getChunk.
     VstInt32 getChunk(void** data, bool isPreset = false) override;
     // A chunk longer than this version writes loads, and the user is told
     // that some settings were lost.

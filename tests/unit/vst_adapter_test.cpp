@@ -252,3 +252,21 @@ TEST_F(Adapter, ALongerChunkLoadsAndTellsTheUserSettingsWillBeLost)
 }
 
 }  // namespace
+TEST_F(Adapter, AChunkHandedOutStaysAsItWasWhileAControllerMovesTheLimit)
+{
+    plugin->setParameter(kParamPolyCC, 21 / 128.0f);  // controller 20
+    for (const bool isPreset : {false, true}) {
+        void* data = nullptr;
+        const VstInt32 size = plugin->getChunk(&data, isPreset);
+        const unsigned char* bytes = static_cast<const unsigned char*>(data);
+        const std::vector<unsigned char> handedOut(bytes, bytes + size);
+        Block({Midi(0xB0, 20, isPreset ? 9 : 5)});
+        EXPECT_EQ(std::vector<unsigned char>(bytes, bytes + size), handedOut) << isPreset;
+        // The next chunk has the new limit.
+        VSTPluginProgram program;
+        plugin->getChunk(&data, isPreset);
+        std::memcpy(&program, data, sizeof program);
+        EXPECT_EQ(program.polyphony, isPreset ? 9 : 5) << isPreset;
+    }
+}
+
