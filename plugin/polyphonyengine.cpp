@@ -60,12 +60,21 @@ void PolyphonyEngine::DrainInput()
     bool kill = Current().kill != 0;
     uint32_t pedalsDown = pedals.DownMask();
 
+    // Inputs past kBlockEvents since the flush may only end notes, so that
+    // the output queue cannot overflow (see kOutQueueSize).
+    int32_t fullLeft = kBlockEvents - inputsSinceFlush;
     int32_t length = 0;
     while (midievent* run = in.takeRun(length)) {
+        // The events of this run before fullEnd are handled in full.
+        midievent* const fullEnd = run + (length < fullLeft ? length : fullLeft);
+        fullLeft -= static_cast<int32_t>(fullEnd - run);
+        inputsSinceFlush += static_cast<int32_t>(fullEnd - run);
         for (midievent* next = run; next != run + length; ++next) {
             const midievent& event = *next;
             const int kind = event.Kind();
             if (kind == 0x90 && event.Data2() > 0) {
+                if (__builtin_expect(next >= fullEnd, 0))
+                    continue;
                 kova::midi::midiNoteOnQueueAdvanced(event, &out, &polyphony, kill, activeNotes, &count, age,
                                                     kTableSize, noteIndex);
                 continue;
@@ -80,12 +89,14 @@ void PolyphonyEngine::DrainInput()
             activeCount = count;
             ageCounter = age;
             ownEventsAt = event.deltaFrames;
+            onlyEndNotes = next >= fullEnd;
             if (kind == 0xB0)
                 HandleControlChange(event);
             else if (kind == 0xC0)
                 HandleProgramChange(event);
             else if (Current().midiThrough)
                 Forward(event);
+            onlyEndNotes = false;
             ownEventsAt = 0;
             out.reload();
             count = activeCount;
@@ -176,7 +187,8 @@ void PolyphonyEngine::HandleProgramChange(const midievent& event)
 
 void PolyphonyEngine::Forward(const midievent& event)
 {
-    outQueue.push(event);
+    if (!onlyEndNotes)
+        outQueue.push(event);
 }
 
 // --- State changes ------------------------------------------------------------
@@ -419,7 +431,10 @@ int32_t PolyphonyEngine::getChunk(void** data, bool isPreset)
 {
     if (!data)
         return 0;
+    // The host reads the bytes after the lock is released, while the audio
+    // thread may change the records (remote controllers): it gets a copy.
     EngineGuard guard(*this);
+    *data = chunkCopy;
     if (isPreset) {
         chunkCopy[0] = Current();
         return VSTPluginProgramBank::kProgramSize;
@@ -431,10 +446,7 @@ int32_t PolyphonyEngine::getChunk(void** data, bool isPreset)
 void PolyphonyEngine::CopyBank(VSTPluginProgram (&records)[kPrograms], int32_t& program)
 {
     EngineGuard guard(*this);
-    // The host reads the bytes after the lock is released, while the audio
-    // thread may change the records (remote controllers): it gets a copy.
     std::memcpy(records, bank.programs, sizeof records);
-    *data = chunkCopy;
     program = curProgram;
 }
 

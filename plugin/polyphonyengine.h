@@ -41,9 +41,11 @@ enum EngineParameter {
 //
 // engineLock (a spin lock that never blocks in the kernel) is the single
 // guard of all engine state: the note table with its count, counter and
-// index, the pedal states, outQueue, the program records and curProgram,
-// the panic state and the consumption of the learn flags. The audio thread takes it for the
-// drain and for lending the output; every public operation that reads or
+// index, the pedal states, outQueue with the count of inputs since the
+// flush, the program records and curProgram, the chunk copy, the panic
+// state and the consumption of the learn flags. The audio thread takes it
+// for the drain (also when the input writer finds the queue full) and for
+// lending the output; every public operation that reads or
 // writes that state from another thread (parameters, programs, names,
 // chunks, suspend) takes it too, through EngineGuard.
 //
@@ -67,18 +69,26 @@ public:
     static constexpr int kTableSize = 128;
     static constexpr int kInQueueSize = 256;
     static constexpr int kPanicEvents = 32; // All Sound Off and pitch-bend centre on 16 channels
+    // Inputs handled in full between two flushes. The input queue is
+    // drained whenever it fills, so a block of up to this many events gives
+    // the same output as the same events split over several blocks. Past
+    // it, until the next flush, only what ends sounding notes is handled:
+    // note-offs, pedals, All Notes Off, a lowered limit, program changes;
+    // note-ons and forwarded messages are dropped.
+    static constexpr int kBlockEvents = 4096;
     // Room for everything the engine can make between two flushes, so no
-    // event is lost: each queued input gives at most one event besides
-    // note-offs (a note-on, or a forwarded message); every note-off ends a
-    // counted note, so note-offs end at most the notes sounding at the last
-    // flush (128) plus those admitted since (at most one per input, 256).
-    // That holds for the note-offs of All Notes Off and All Sound Off, of a
+    // event is lost: each of the first kBlockEvents inputs gives at most one
+    // event besides note-offs (a note-on, or a forwarded message), later
+    // ones none; every note-off ends a counted note, so note-offs end at
+    // most the notes sounding at the last flush (128) plus those admitted
+    // since (at most one per input handled in full, kBlockEvents). That
+    // holds for the note-offs of All Notes Off and All Sound Off, of a
     // lifted pedal and of the pedal option switched off as for stealing:
     // each ends a note still in the table, and a note held by the pedal
     // sends nothing at its own note-off. A panic adds its 32 events at most
     // once per flush (a second panic before the flush repeats what is
     // queued).
-    static constexpr int kOutQueueSize = kInQueueSize * 2 + kTableSize + kPanicEvents; // 672
+    static constexpr int kOutQueueSize = kBlockEvents * 2 + kTableSize + kPanicEvents; // 8352
     static constexpr int kPrograms = VSTPluginProgramBank::kPrograms;
 
     using InputQueue = kova::midi::midiqueue<kInQueueSize>;
@@ -95,10 +105,30 @@ public:
     // --- Audio thread -------------------------------------------------------
 
     // A run of pushes onto the input queue, in the host's 32-byte MIDI
-    // event layout (see midiqueue::writer); they become visible at commit()
-    // and wait for the next ProcessInput. Beyond 256 waiting events the
-    // rest are dropped.
-    InputQueue::writer InputWriter() { return InputQueue::writer(inQueue); }
+    // event layout; a full queue is drained on the spot (audio thread, as
+    // ProcessInput). The rest become visible at commit() and wait for the
+    // next ProcessInput.
+    class InputWriter {
+    public:
+        explicit InputWriter(PolyphonyEngine& engine) : engine(engine), queue(engine.inQueue) {}
+
+        void pushBytes(const void* event)
+        {
+            if (__builtin_expect(queue.pushBytes(event) != nullptr, 1))
+                return;
+            queue.commit();
+            engine.DrainInput();
+            queue.reload();
+            queue.pushBytes(event);
+        }
+        void push(const kova::midi::midievent& event) { pushBytes(&event); }
+        void commit() { queue.commit(); }
+
+    private:
+        PolyphonyEngine& engine;
+        InputQueue::writer queue;
+    };
+    InputWriter Input() { return InputWriter(*this); }
 
     // Drains the queued input, then tells the listener the count of sounding
     // notes. Small, so that a block without MIDI costs next to nothing.
@@ -117,12 +147,14 @@ public:
     // Empties the output without copying: writes the address of every
     // waiting event, oldest first, into slots (room for kOutQueueSize) and
     // returns their number. The events stay valid and untouched while other
-    // threads go on queueing, until GiveBackOutput().
+    // threads go on queueing, until GiveBackOutput(). Starts a new count of
+    // inputs handled in full.
     template <typename Pointer>
     int32_t LendOutput(Pointer* slots)
     {
         EngineGuard guard(*this);
         panicQueued = false;
+        inputsSinceFlush = 0;
         return outQueue.lend(slots);
     }
     void GiveBackOutput() { outQueue.giveBack(); }
@@ -240,6 +272,12 @@ private:
     // in activeNotes. With the option off every pedal is up.
     kova::midi::sustainpedals pedals;
 
+    // Inputs drained since the last flush, at most kBlockEvents.
+    int32_t inputsSinceFlush = 0;
+    // Set while the drain handles an input past kBlockEvents: nothing is
+    // forwarded.
+    bool onlyEndNotes = false;
+
     bool panicState = false;
     bool panicQueued = false; // panic events wait in outQueue for the flush
     // deltaFrames of the events the engine makes itself (ended notes, the
@@ -249,6 +287,6 @@ private:
 
     int curProgram = 0;
     VSTPluginProgramBank bank;
+    VSTPluginProgram chunkCopy[kPrograms] = {}; // what getChunk hands out
     SIEngineListener* listener = nullptr;
 };
-    VSTPluginProgram chunkCopy[kPrograms] = {}; // what getChunk hands out

@@ -1,7 +1,8 @@
 // The VST 2 adapter: the effect the host loads. It owns the polyphony
 // engine and the editor. Per audio block it queues the host's MIDI into the
 // engine, runs the engine, passes the audio through unchanged and hands the
-// engine's output to the host in one event block. It tells an open editor
+// engine's output to the host in one event block, sized for the most the
+// engine can make between two blocks (PolyphonyEngine::kOutQueueSize). It tells an open editor
 // of the engine's changes, and the host of the user's.
 //
 // The engine's locking contract is in plugin/polyphonyengine.h. The adapter

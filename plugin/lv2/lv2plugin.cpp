@@ -3,6 +3,7 @@
 #include <lv2/atom/util.h>
 #include <lv2/midi/midi.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -121,9 +122,12 @@ void LV2Plugin::ApplyControlInputs()
         if (adopt)
             continue;
         const int parameter = ParameterOfControl(port);
-        if (parameter < 0)
-            engine.setProgram(static_cast<int>(value + 0.5f));
-        else
+        if (parameter < 0) {
+            // Nearest program; values that round outside the bank (the
+            // infinities among them) are ignored.
+            if (value >= -0.5f && value < VSTPluginProgramBank::kPrograms - 0.5f)
+                engine.setProgram(static_cast<int>(std::floor(value + 0.5f)));
+        } else
             engine.setParameter(parameter, EngineValue(port, value));
     }
 }
@@ -132,13 +136,21 @@ void LV2Plugin::QueueInput()
 {
     if (!midiIn)
         return;
-    PolyphonyEngine::InputQueue::writer queue = engine.InputWriter();
-    LV2_ATOM_SEQUENCE_FOREACH(midiIn, event)
-    {
+    // Walked by offsets within the sequence's size, never by pointers that
+    // an event claiming a huge body could make wrap: an event that does not
+    // lie wholly inside the sequence ends the walk.
+    const uint64_t size = midiIn->atom.size;
+    const auto* body = reinterpret_cast<const uint8_t*>(&midiIn->body);
+    PolyphonyEngine::InputWriter queue = engine.Input();
+    for (uint64_t offset = sizeof(LV2_Atom_Sequence_Body); offset + sizeof(LV2_Atom_Event) <= size;) {
+        const auto* event = reinterpret_cast<const LV2_Atom_Event*>(body + offset);
+        const uint32_t length = event->body.size;
+        if (offset + sizeof(LV2_Atom_Event) + length > size)
+            break;
+        offset += sizeof(LV2_Atom_Event) + ((uint64_t{length} + 7) & ~uint64_t{7});
         if (event->body.type != urids.midiEvent)
             continue;
         const auto* bytes = reinterpret_cast<const uint8_t*>(event + 1);
-        const uint32_t length = event->body.size;
         if (length == 0 || length > 3 || MessageLength(bytes[0]) == 0)
             continue;
         midievent message;
@@ -153,8 +165,17 @@ void LV2Plugin::WriteOutput(uint32_t frames)
 {
     if (!midiOut)
         return;
-    // The host sets the atom's size to the room it gives us.
+    // The host sets the atom's size to the room it gives us. Without room
+    // for the sequence header nothing is written, and the block's output
+    // is lost.
     const uint32_t capacity = midiOut->atom.size;
+    if (capacity < sizeof(LV2_Atom_Sequence_Body)) {
+        if (engine.HasOutput()) {
+            engine.LendOutput(lent);
+            engine.GiveBackOutput();
+        }
+        return;
+    }
     midiOut->atom.type = urids.sequence;
     midiOut->atom.size = sizeof(LV2_Atom_Sequence_Body);
     midiOut->body.unit = 0;
