@@ -30,10 +30,10 @@ void RatioReporter::Finalize()
     std::FILE* out = stdout;
     std::fflush(out);
     if (repetitions_ > 1)
-        std::fprintf(out, "\nRatios of CPU time to the plain copy in this run (median / min of %lld repetitions):\n",
+        std::fprintf(out, "\nRatios of CPU time to the baseline measured in this run (median / min of %lld repetitions):\n",
                      static_cast<long long>(repetitions_));
     else
-        std::fprintf(out, "\nRatios of CPU time to the plain copy in this run (one measurement each; "
+        std::fprintf(out, "\nRatios of CPU time to the baseline measured in this run (one measurement each; "
                           "use repetitions for figures to rely on):\n");
     for (const Ratio& r : ratios_) {
         const auto m = times_.find(r.measured);

@@ -1,5 +1,5 @@
 // Console output of the benchmarks followed by the figures that matter:
-// each path's time as a ratio to the plain copy measured in the same run.
+// each path's time as a ratio to its baseline measured in the same run.
 #pragma once
 
 #include <benchmark/benchmark.h>
