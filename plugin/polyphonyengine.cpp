@@ -339,6 +339,15 @@ float PolyphonyEngine::getParameter(int index)
     }
 }
 
+void PolyphonyEngine::Read(Readings& readings)
+{
+    EngineGuard guard(*this);
+    for (int index = 0; index <= kParamSustainPedal; ++index)
+        readings.parameters[index] = getParameter(index);
+    readings.program = curProgram;
+    readings.activeNotes = activeCount;
+}
+
 void PolyphonyEngine::getParameterName(int index, char* text)
 {
     if (!text)

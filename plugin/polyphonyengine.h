@@ -112,19 +112,26 @@ public:
     public:
         explicit InputWriter(PolyphonyEngine& engine) : engine(engine), queue(engine.inQueue) {}
 
-        void pushBytes(const void* event)
+        // Returns the queued copy, which the caller may still change.
+        kova::midi::midievent* pushBytes(const void* event)
         {
-            if (__builtin_expect(queue.pushBytes(event) != nullptr, 1))
-                return;
-            queue.commit();
-            engine.DrainInput();
-            queue.reload();
-            queue.pushBytes(event);
+            if (kova::midi::midievent* queued = queue.pushBytes(event))
+                return queued;
+            return DrainAndPush(event);
         }
         void push(const kova::midi::midievent& event) { pushBytes(&event); }
         void commit() { queue.commit(); }
 
     private:
+        // Out of the way of the loop that pushes.
+        __attribute__((noinline, cold)) kova::midi::midievent* DrainAndPush(const void* event)
+        {
+            queue.commit();
+            engine.DrainInput();
+            queue.reload();
+            return queue.pushBytes(event);
+        }
+
         PolyphonyEngine& engine;
         InputQueue::writer queue;
     };
@@ -157,6 +164,15 @@ public:
         inputsSinceFlush = 0;
         return outQueue.lend(slots);
     }
+    // The same as runs of events side by side, for an adapter that copies
+    // them anyway.
+    OutputQueue::runs LendOutputRuns()
+    {
+        EngineGuard guard(*this);
+        panicQueued = false;
+        inputsSinceFlush = 0;
+        return outQueue.lendRuns();
+    }
     void GiveBackOutput() { outQueue.giveBack(); }
 
     // --- Any thread ---------------------------------------------------------
@@ -176,6 +192,15 @@ public:
     void getParameterDisplay(int index, char* text);
     // No parameter has a unit: always empty.
     void getParameterLabel(int index, char* text);
+
+    // The values a host shows, read together under one lock: the six host
+    // parameters (as getParameter), the program and the sounding notes.
+    struct Readings {
+        float parameters[kParamSustainPedal + 1];
+        int program;
+        int activeNotes;
+    };
+    void Read(Readings& readings);
 
     int getProgram();
     // Numbers outside the bank are ignored. A lower limit ends the oldest
