@@ -1,7 +1,8 @@
 // The benchmark program starts and ends like a host loading the plug-in, so
 // the engine linked in finds the process-wide resources it expects. After
-// the usual output it prints each path's ratio to its plain copy, and the
-// steal cases' ratios to one another.
+// the usual output it prints each path's ratio to its baseline (a plain
+// copy, a pass-through, the VST 2 path), and the steal cases' ratios to one
+// another.
 #include <benchmark/benchmark.h>
 
 #include "bench/ratio_reporter.h"
@@ -35,6 +36,10 @@ int main(int argc, char** argv)
         {"steal, oldest, note return on vs off", "Steal_OldestReturn127", "Steal_Oldest127"},
         {"steal, lowest, note return on vs off", "Steal_LowestReturn127", "Steal_Lowest127"},
         {"re-strike, lowest, note return on vs off", "Restrike_LowestReturn127", "Restrike_Lowest127"},
+        {"LV2 run(), 256 events a block, vs pass-through", "Lv2Path_Tessaro256", "Lv2Path_PassThrough256"},
+        {"LV2 run(), 32 events a block, vs pass-through", "Lv2Path_Tessaro32", "Lv2Path_PassThrough32"},
+        {"LV2 run(), 256 events a block, vs VST 2 path", "Lv2Path_Tessaro256", "Lv2Path_Vst256"},
+        {"LV2 run(), 32 events a block, vs VST 2 path", "Lv2Path_Tessaro32", "Lv2Path_Vst32"},
     });
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();

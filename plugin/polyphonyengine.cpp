@@ -72,8 +72,15 @@ void PolyphonyEngine::DrainInput()
     uint32_t pedalsDown = pedals.DownMask();
     bool allocate = allocating;
 
+    // Inputs past kBlockEvents since the flush may only end notes, so that
+    // the output queue cannot overflow (see kOutQueueSize).
+    int32_t fullLeft = kBlockEvents - inputsSinceFlush;
     int32_t length = 0;
     while (midievent* run = in.takeRun(length)) {
+        // The events of this run before fullEnd are handled in full.
+        midievent* const fullEnd = run + (length < fullLeft ? length : fullLeft);
+        fullLeft -= static_cast<int32_t>(fullEnd - run);
+        inputsSinceFlush += static_cast<int32_t>(fullEnd - run);
         midievent* next = run;
         midievent* const end = run + length;
         while (next != end) {
@@ -84,6 +91,8 @@ void PolyphonyEngine::DrainInput()
                     const midievent& event = *next;
                     const int kind = event.Kind();
                     if (kind == kova::midi::statusNoteOn && event.Data2() > 0) {
+                        if (__builtin_expect(next >= fullEnd, 0))
+                            continue;
                         kova::midi::midiNoteOnQueueAdvanced(event, &out, &polyphony, kill, activeNotes, &count, age,
                                                             kTableSize, noteIndex);
                         continue;
@@ -101,7 +110,7 @@ void PolyphonyEngine::DrainInput()
                 // The writer stays out of the call, so that its state can
                 // live in registers on the plain path.
                 out.commit();
-                next = AllocateNotes(next, end, polyphony, kill, pedalsDown);
+                next = AllocateNotes(next, end, fullEnd, polyphony, kill, pedalsDown);
                 out.reload();
                 count = activeCount;
                 age = ageCounter;
@@ -114,6 +123,7 @@ void PolyphonyEngine::DrainInput()
             activeCount = count;
             ageCounter = age;
             ownEventsAt = event.deltaFrames;
+            onlyEndNotes = &event >= fullEnd;
             if (kind == kova::midi::statusControlChange)
                 HandleControlChange(event);
             else if (kind == kova::midi::statusProgramChange)
@@ -121,6 +131,7 @@ void PolyphonyEngine::DrainInput()
             else if (Current().midiThrough)
                 Forward(event);
             ReturnWaitingNotes();
+            onlyEndNotes = false;
             ownEventsAt = 0;
             out.reload();
             count = activeCount;
@@ -137,8 +148,8 @@ void PolyphonyEngine::DrainInput()
     ageCounter = age;
 }
 
-midievent* PolyphonyEngine::AllocateNotes(midievent* next, midievent* end, int polyphony, bool kill,
-                                          uint32_t pedalsDown)
+midievent* PolyphonyEngine::AllocateNotes(midievent* next, midievent* end, const midievent* fullEnd, int polyphony,
+                                          bool kill, uint32_t pedalsDown)
 {
     OutputQueue::writer out(outQueue);
     for (; next != end; ++next) {
@@ -146,10 +157,13 @@ midievent* PolyphonyEngine::AllocateNotes(midievent* next, midievent* end, int p
         const int kind = event.Kind();
         if (kind != kova::midi::statusNoteOff && kind != kova::midi::statusNoteOn)
             break;
-        if (kind == kova::midi::statusNoteOn && event.Data2() > 0)
+        if (kind == kova::midi::statusNoteOn && event.Data2() > 0) {
+            if (next >= fullEnd)
+                continue;  // past the block's bound only note-offs are handled
             allocator.NoteOn(event, &out, polyphony, kill);
-        else
+        } else {
             allocator.NoteOff(event, &out, pedalsDown);
+        }
         if (allocator.HasRoom(polyphony)) {
             // Rare: through the queue, so that the writer stays in registers.
             out.commit();
@@ -242,7 +256,8 @@ void PolyphonyEngine::HandleProgramChange(const midievent& event)
 
 void PolyphonyEngine::Forward(const midievent& event)
 {
-    outQueue.push(event);
+    if (!onlyEndNotes)
+        outQueue.push(event);
 }
 
 // --- State changes ------------------------------------------------------------
@@ -464,6 +479,15 @@ float PolyphonyEngine::getParameter(int index)
     }
 }
 
+void PolyphonyEngine::Read(Readings& readings)
+{
+    EngineGuard guard(*this);
+    for (int index = 0; index <= kParamSustainPedal; ++index)
+        readings.parameters[index] = getParameter(index);
+    readings.program = curProgram;
+    readings.activeNotes = activeCount;
+}
+
 void PolyphonyEngine::getParameterName(int index, char* text)
 {
     if (!text)
@@ -569,12 +593,15 @@ int32_t PolyphonyEngine::getChunk(void** data, bool isPreset)
 {
     if (!data)
         return 0;
+    // The host reads the bytes after the lock is released, while the audio
+    // thread may change the records (remote controllers): it gets a copy.
     EngineGuard guard(*this);
+    *data = chunkCopy;
     if (isPreset) {
-        *data = &Current();
+        chunkCopy[0] = Current();
         return VSTPluginProgramBank::kProgramSize;
     }
-    *data = bank.programs;
+    std::memcpy(chunkCopy, bank.programs, sizeof chunkCopy);
     return VSTPluginProgramBank::kBankSize;
 }
 

@@ -27,10 +27,12 @@
 //
 // engineLock (a spin lock that never blocks in the kernel) is the single
 // guard of all engine state: the note table with its count, counter and
-// index, the allocator with its waiting notes, the pedal states, outQueue,
-// the program records and curProgram, the panic state and the consumption
-// of the learn flags. The audio thread takes it for the
-// drain and for lending the output; every public operation that reads or
+// index, the allocator with its waiting notes, the pedal states, outQueue
+// with the count of inputs since the flush, the program records and
+// curProgram, the chunk copy, the panic state and the consumption of the
+// learn flags. The audio thread takes it for the drain (also when the input
+// writer finds the queue full) and for lending the output; every public
+// operation that reads or
 // writes that state from another thread (parameters, programs, names,
 // chunks, suspend) takes it too, through EngineGuard.
 //
@@ -54,24 +56,32 @@ public:
     static constexpr int kTableSize = 128;
     static constexpr int kInQueueSize = 256;
     static constexpr int kPanicEvents = 32; // All Sound Off and pitch-bend centre on 16 channels
+    // Inputs handled in full between two flushes. The input queue is
+    // drained whenever it fills, so a block of up to this many events gives
+    // the same output as the same events split over several blocks. Past
+    // it, until the next flush, only what ends sounding notes is handled:
+    // note-offs, pedals, All Notes Off, a lowered limit, program changes;
+    // note-ons and forwarded messages are dropped.
+    static constexpr int kBlockEvents = 4096;
     // Room for everything the engine can make between two flushes, so no
-    // event is lost: each queued input gives at most one event besides
-    // note-offs and returned note-ons (a note-on, or a forwarded message).
-    // Returned note-ons number at most 128 per flush
-    // (voiceallocator::maxReturnsPerFlush). Every note-off ends a note in
-    // the table, and each note ends once, so note-offs end at most the notes
-    // sounding at the last flush (128), those admitted since (at most one
-    // per input, 256) and those returned since (128). That holds for the
-    // note-offs of stealing, of a lower limit, of All Notes Off and All
-    // Sound Off, of a lifted pedal and of the pedal option switched off: each
-    // ends a note still in the table, and a note held by the pedal sends
-    // nothing at its own note-off. A panic adds its 32 events at most once
-    // per flush (a second panic before the flush repeats what is queued).
-    // The share of returns is what keeps this finite: without it a limit
-    // lowered and raised again and again before one flush would end and
-    // return the same notes each time, up to 127 note-offs and 127 note-ons
-    // a round, with no input to count them against.
-    static constexpr int kOutQueueSize = kInQueueSize * 2 + kTableSize * 3 + kPanicEvents; // 928
+    // event is lost: each of the first kBlockEvents inputs gives at most one
+    // event besides note-offs and returned note-ons (a note-on, or a
+    // forwarded message), later ones none. Returned note-ons number at most
+    // 128 per flush (voiceallocator::maxReturnsPerFlush). Every note-off ends
+    // a note in the table, and each note ends once, so note-offs end at most
+    // the notes sounding at the last flush (128), those admitted since (at
+    // most one per input handled in full, kBlockEvents) and those returned
+    // since (128). That holds for the note-offs of stealing, of a lower
+    // limit, of All Notes Off and All Sound Off, of a lifted pedal and of the
+    // pedal option switched off: each ends a note still in the table, and a
+    // note held by the pedal sends nothing at its own note-off. A panic adds
+    // its 32 events at most once per flush (a second panic before the flush
+    // repeats what is queued). The share of returns is what keeps this
+    // finite: without it a limit lowered and raised again and again before
+    // one flush would end and return the same notes each time, up to 127
+    // note-offs and 127 note-ons a round, with no input to count them
+    // against.
+    static constexpr int kOutQueueSize = kBlockEvents * 2 + kTableSize * 3 + kPanicEvents; // 8608
     static constexpr int kPrograms = VSTPluginProgramBank::kPrograms;
 
     using InputQueue = kova::midi::midiqueue<kInQueueSize>;
@@ -89,10 +99,37 @@ public:
     // --- Audio thread -------------------------------------------------------
 
     // A run of pushes onto the input queue, in the host's 32-byte MIDI
-    // event layout (see midiqueue::writer); they become visible at commit()
-    // and wait for the next ProcessInput. Beyond 256 waiting events the
-    // rest are dropped.
-    InputQueue::writer InputWriter() { return InputQueue::writer(inQueue); }
+    // event layout; a full queue is drained on the spot (audio thread, as
+    // ProcessInput). The rest become visible at commit() and wait for the
+    // next ProcessInput.
+    class InputWriter {
+    public:
+        explicit InputWriter(PolyphonyEngine& engine) : engine(engine), queue(engine.inQueue) {}
+
+        // Returns the queued copy, which the caller may still change.
+        kova::midi::midievent* pushBytes(const void* event)
+        {
+            if (kova::midi::midievent* queued = queue.pushBytes(event))
+                return queued;
+            return DrainAndPush(event);
+        }
+        void push(const kova::midi::midievent& event) { pushBytes(&event); }
+        void commit() { queue.commit(); }
+
+    private:
+        // Out of the way of the loop that pushes.
+        __attribute__((noinline, cold)) kova::midi::midievent* DrainAndPush(const void* event)
+        {
+            queue.commit();
+            engine.DrainInput();
+            queue.reload();
+            return queue.pushBytes(event);
+        }
+
+        PolyphonyEngine& engine;
+        InputQueue::writer queue;
+    };
+    InputWriter Input() { return InputWriter(*this); }
 
     // Drains the queued input, then tells the listener the count of sounding
     // notes. Small, so that a block without MIDI costs next to nothing.
@@ -111,15 +148,22 @@ public:
     // Empties the output without copying: writes the address of every
     // waiting event, oldest first, into slots (room for kOutQueueSize) and
     // returns their number. The events stay valid and untouched while other
-    // threads go on queueing, until GiveBackOutput().
+    // threads go on queueing, until GiveBackOutput(). Starts a new count of
+    // inputs handled in full.
     template <typename Pointer>
     int32_t LendOutput(Pointer* slots)
     {
         EngineGuard guard(*this);
-        panicQueued = false;
-        allocator.NewFlush();
-        returnsHeldBack.store(allocating && allocator.HasRoom(Current().polyphony), std::memory_order_relaxed);
+        BeginFlush();
         return outQueue.lend(slots);
+    }
+    // The same as runs of events side by side, for an adapter that copies
+    // them anyway.
+    OutputQueue::runs LendOutputRuns()
+    {
+        EngineGuard guard(*this);
+        BeginFlush();
+        return outQueue.lendRuns();
     }
     void GiveBackOutput() { outQueue.giveBack(); }
 
@@ -145,6 +189,15 @@ public:
     // No parameter has a unit: always empty.
     void getParameterLabel(int index, char* text);
 
+    // The values a host shows, read together under one lock: the six host
+    // parameters (as getParameter), the program and the sounding notes.
+    struct Readings {
+        float parameters[kParamSustainPedal + 1];
+        int program;
+        int activeNotes;
+    };
+    void Read(Readings& readings);
+
     int getProgram();
     // Numbers outside the bank are ignored. A lower limit (or Per Channel
     // switched off) ends the notes the new program's policy gives up first,
@@ -158,8 +211,9 @@ public:
     // False, and text untouched, outside the bank.
     bool getProgramNameIndexed(int index, char* text);
 
-    // A pointer into the live records (one program, or the whole bank),
-    // valid until the next setChunk; returns the size in bytes.
+    // A copy of the current program's record, or of the whole bank, taken
+    // under the lock; returns the size in bytes. The copy stays as it is
+    // until the next getChunk, whatever changes meanwhile.
     int32_t getChunk(void** data, bool isPreset);
     // A copy of the whole bank and the number of the current program, taken
     // together under the lock, so that no change on another thread (a remote
@@ -226,13 +280,24 @@ private:
 
     VSTPluginProgram& Current() { return bank.programs[curProgram]; }
 
+    // Under the lock, as the output is lent: what counts per flush starts
+    // again.
+    void BeginFlush()
+    {
+        panicQueued = false;
+        inputsSinceFlush = 0;
+        allocator.NewFlush();
+        returnsHeldBack.store(allocating && allocator.HasRoom(Current().polyphony), std::memory_order_relaxed);
+    }
+
     void DrainInput();
     // The notes from next on through the allocator, up to the first other
-    // event (returned) or end. Apart from DrainInput, so that the plain
-    // path's loop keeps its registers.
+    // event (returned) or end; note-ons from fullEnd on are dropped. Apart
+    // from DrainInput, so that the plain path's loop keeps its registers.
     __attribute__((noinline)) kova::midi::midievent* AllocateNotes(kova::midi::midievent* next,
-                                                                   kova::midi::midievent* end, int polyphony,
-                                                                   bool kill, uint32_t pedalsDown);
+                                                                   kova::midi::midievent* end,
+                                                                   const kova::midi::midievent* fullEnd,
+                                                                   int polyphony, bool kill, uint32_t pedalsDown);
     void HandleControlChange(const kova::midi::midievent& event);
     void HandleProgramChange(const kova::midi::midievent& event);
     void Forward(const kova::midi::midievent& event);
@@ -279,6 +344,12 @@ private:
     // in activeNotes. With the option off every pedal is up.
     kova::midi::sustainpedals pedals;
 
+    // Inputs drained since the last flush, at most kBlockEvents.
+    int32_t inputsSinceFlush = 0;
+    // Set while the drain handles an input past kBlockEvents: nothing is
+    // forwarded.
+    bool onlyEndNotes = false;
+
     bool panicState = false;
     bool panicQueued = false; // panic events wait in outQueue for the flush
     // The allocator is used only while the current program sets one of its
@@ -296,6 +367,7 @@ private:
 
     int curProgram = 0;
     VSTPluginProgramBank bank;
+    VSTPluginProgram chunkCopy[kPrograms] = {}; // what getChunk hands out
     SIEngineListener* listener = nullptr;
 
     // Steal policy, Per Channel and Note Return (see allocating). Its 17 KB

@@ -39,7 +39,7 @@ VstInt32 VSTPlugin::processEvents(VstEvents* events)
 {
     if (!events)
         return 0;
-    PolyphonyEngine::InputQueue::writer queue = engine.InputWriter();
+    PolyphonyEngine::InputWriter queue = engine.Input();
     for (VstInt32 i = 0; i < events->numEvents; ++i) {
         const VstEvent* event = events->events[i];
         if (!event || event->type != kVstMidiType)

@@ -1,9 +1,10 @@
 // The VST 2 adapter: the effect the host loads. It owns the polyphony
 // engine and the editor. Per audio block it queues the host's MIDI into the
 // engine, runs the engine, passes the audio through unchanged and hands the
-// engine's output to the host in one event block. The engine's changes go
-// to its change board, which the editor reads in its idle time; the user's
-// changes go to the host.
+// engine's output to the host in one event block, sized for the most the
+// engine can make between two blocks (PolyphonyEngine::kOutQueueSize). The
+// engine's changes go to its change board, which the editor reads in its
+// idle time; the user's changes go to the host.
 //
 // The engine's locking contract is in plugin/polyphonyengine.h. The adapter
 // adds: the audio thread never takes a lock of the editor's (engine
@@ -46,7 +47,7 @@ public:
     void setProgramName(char* name) override;
     void getProgramName(char* name) override;
     bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;
-    // A pointer into the live records, valid until the next setChunk.
+    // A copy taken under the engine's lock, untouched until the next getChunk.
     VstInt32 getChunk(void** data, bool isPreset = false) override;
     // A chunk longer than this version writes loads, and the user is told
     // that some settings were lost.

@@ -84,6 +84,25 @@ public:
         return n;
     }
 
+    // The same for an owner that walks the events itself: they lie in at
+    // most two runs, up to the end of the ring, then from its start (the
+    // second run may be empty).
+    struct runs {
+        midievent* first;
+        int32_t firstLength;
+        midievent* second;
+        int32_t secondLength;
+    };
+    runs lendRuns() {
+        const int32_t n = count.load(std::memory_order_relaxed);
+        const int32_t first = n < N - readPos ? n : N - readPos;
+        const runs lentRuns{&buffer[readPos], first, &buffer[0], n - first};
+        readPos = (readPos + n) % N;
+        lent.store(n, std::memory_order_relaxed);
+        count.store(0, std::memory_order_release);
+        return lentRuns;
+    }
+
     void giveBack() { lent.store(0, std::memory_order_release); }
 
     // Drops every queued event.

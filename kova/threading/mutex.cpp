@@ -48,13 +48,16 @@ int SMutexID::Lock()
         timespec zero{0, 0};
         nanosleep(&zero, nullptr);
     }
-    locked = true;
+    // The flag only reports the state; the counter orders the accesses it
+    // guards, so a plain store does (a sequentially consistent one would
+    // cost a second locked instruction on every lock and unlock).
+    locked.store(true, std::memory_order_relaxed);
     return 0;
 }
 
 int SMutexID::Unlock()
 {
-    locked = false;
+    locked.store(false, std::memory_order_relaxed);
     return counter.fetch_sub(1, std::memory_order_release);
 }
 

@@ -3,6 +3,7 @@
 #include <lv2/atom/util.h>
 #include <lv2/midi/midi.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -17,7 +18,7 @@ namespace {
 constexpr uint32_t kStateFlags = LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE;
 // The length of a MIDI message by its status byte; 0 for what the engine
 // does not carry (data bytes without status, system exclusive).
-uint32_t MessageLength(uint8_t status)
+constexpr uint32_t MessageLength(uint8_t status)
 {
     using namespace kova::midi;
     if (status < statusFirst || status == statusSystemExclusive)
@@ -35,8 +36,23 @@ uint32_t MessageLength(uint8_t status)
     }
 }
 
+// The same as a table, for the per-event paths.
+struct MessageLengths {
+    constexpr MessageLengths() : of()
+    {
+        for (int status = 0; status < 256; ++status)
+            of[status] = static_cast<uint8_t>(MessageLength(static_cast<uint8_t>(status)));
+    }
+    uint8_t of[256];
+};
+constexpr MessageLengths kLengths;
+
+// What every queued input starts from: a host MIDI event with no message.
+const midievent kBlankEvent{};
+
 }  // namespace
 
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "MIDI bytes are moved as little-endian words");
 static_assert(LV2Plugin::kMidiOutMinimumBytes <= TESSARO_LV2_MIDI_OUT_BYTES,
               "tessaro.ttl asks for room for a full output queue");
 
@@ -108,7 +124,10 @@ void LV2Plugin::Run(uint32_t frames)
 
 void LV2Plugin::ApplyControlInputs()
 {
-    const bool adopt = adoptInputs.exchange(false, std::memory_order_acq_rel);
+    // Tested before it is cleared: a plain load costs less than a locked
+    // exchange in every block.
+    const bool adopt = adoptInputs.load(std::memory_order_acquire) &&
+                       adoptInputs.exchange(false, std::memory_order_acq_rel);
     // The program first, so that parameters changed in the same block
     // apply to the new program.
     constexpr uint32_t order[] = {kPortProgram,      kPortPolyphony,   kPortKill,         kPortPanic,
@@ -125,9 +144,12 @@ void LV2Plugin::ApplyControlInputs()
         if (adopt)
             continue;
         const int parameter = ParameterOfControl(port);
-        if (parameter < 0)
-            engine.setProgram(static_cast<int>(value + 0.5f));
-        else
+        if (parameter < 0) {
+            // Nearest program; values that round outside the bank (the
+            // infinities among them) are ignored.
+            if (value >= -0.5f && value < VSTPluginProgramBank::kPrograms - 0.5f)
+                engine.setProgram(static_cast<int>(std::floor(value + 0.5f)));
+        } else
             engine.setParameter(parameter, EngineValue(port, value));
     }
 }
@@ -136,19 +158,30 @@ void LV2Plugin::QueueInput()
 {
     if (!midiIn)
         return;
-    PolyphonyEngine::InputQueue::writer queue = engine.InputWriter();
-    LV2_ATOM_SEQUENCE_FOREACH(midiIn, event)
-    {
-        if (event->body.type != urids.midiEvent)
+    // Walked by offsets within the sequence's size, never by pointers that
+    // an event claiming a huge body could make wrap: an event that does not
+    // lie wholly inside the sequence ends the walk.
+    const uint64_t size = midiIn->atom.size;
+    const auto* body = reinterpret_cast<const uint8_t*>(&midiIn->body);
+    const uint32_t midiEvent = urids.midiEvent;
+    PolyphonyEngine::InputWriter queue = engine.Input();
+    for (uint64_t offset = sizeof(LV2_Atom_Sequence_Body); offset + sizeof(LV2_Atom_Event) <= size;) {
+        const auto* event = reinterpret_cast<const LV2_Atom_Event*>(body + offset);
+        const uint32_t length = event->body.size;
+        if (offset + sizeof(LV2_Atom_Event) + length > size)
+            break;
+        offset += sizeof(LV2_Atom_Event) + ((uint64_t{length} + 7) & ~uint64_t{7});
+        if (event->body.type != midiEvent)
             continue;
         const auto* bytes = reinterpret_cast<const uint8_t*>(event + 1);
-        const uint32_t length = event->body.size;
-        if (length == 0 || length > 3 || MessageLength(bytes[0]) == 0)
+        if (length == 0 || length > 3 || kLengths.of[bytes[0]] == 0)
             continue;
-        midievent message;
-        message.deltaFrames = static_cast<int32_t>(event->time.frames);
-        std::memcpy(message.midiData, bytes, length);
-        queue.push(message);
+        // Written into the queued copy: a message built on the stack and
+        // copied at once would stall the copy's loads on its byte stores.
+        midievent* queued = queue.pushBytes(&kBlankEvent);
+        queued->deltaFrames = static_cast<int32_t>(event->time.frames);
+        const uint32_t message = bytes[0] | (length > 1 ? bytes[1] << 8 : 0u) | (length > 2 ? bytes[2] << 16 : 0u);
+        std::memcpy(queued->midiData, &message, sizeof message);
     }
     queue.commit();
 }
@@ -157,8 +190,17 @@ void LV2Plugin::WriteOutput(uint32_t frames)
 {
     if (!midiOut)
         return;
-    // The host sets the atom's size to the room it gives us.
+    // The host sets the atom's size to the room it gives us. Without room
+    // for the sequence header nothing is written, and the block's output
+    // is lost.
     const uint32_t capacity = midiOut->atom.size;
+    if (capacity < sizeof(LV2_Atom_Sequence_Body)) {
+        if (engine.HasOutput()) {
+            engine.LendOutputRuns();
+            engine.GiveBackOutput();
+        }
+        return;
+    }
     midiOut->atom.type = urids.sequence;
     midiOut->atom.size = sizeof(LV2_Atom_Sequence_Body);
     midiOut->body.unit = 0;
@@ -166,50 +208,68 @@ void LV2Plugin::WriteOutput(uint32_t frames)
     if (!engine.HasOutput())
         return;
 
-    const int32_t count = engine.LendOutput(lent);
+    const PolyphonyEngine::OutputQueue::runs output = engine.LendOutputRuns();
     // A sequence's times never decrease. The engine orders its events as
     // they happened, and those it makes while handling an input event carry
     // that event's frame; but a change made on another thread (the editor
     // lowering the polyphony, its panic) between the drain and this hand-
     // over queues events at frame 0 after the block's. Such an event leaves
     // at the frame of the event before it.
+    //
+    // Every event takes kMidiEventBytes: its header and at most 3 bytes of
+    // message padded to 8. A host that gives less room than tessaro.ttl
+    // asks for loses the events that do not fit.
+    const uint32_t room = (capacity - sizeof(LV2_Atom_Sequence_Body)) / kMidiEventBytes;
+    uint8_t* const first = reinterpret_cast<uint8_t*>(&midiOut->body + 1);
+    uint8_t* out = first;
+    uint8_t* const end = first + room * kMidiEventBytes;
+    const uint32_t midiEvent = urids.midiEvent;
     int64_t last = 0;
     const int64_t lastFrame = frames > 0 ? frames - 1 : 0;
-    for (int32_t i = 0; i < count; ++i) {
-        const midievent& message = *lent[i];
-        const uint32_t length = MessageLength(message.midiData[0]);
-        if (length == 0)
-            continue;
-        if (midiOut->atom.size + sizeof(LV2_Atom_Event) + lv2_atom_pad_size(length) > capacity)
-            break;  // a host that gives less room than tessaro.ttl asks for loses the rest
-        int64_t frame = message.deltaFrames;
-        if (frame > lastFrame)
-            frame = lastFrame;
-        if (frame < last)
-            frame = last;
-        last = frame;
-        LV2_Atom_Event* event = lv2_atom_sequence_end(&midiOut->body, midiOut->atom.size);
-        event->time.frames = frame;
-        event->body.type = urids.midiEvent;
-        event->body.size = length;
-        std::memcpy(event + 1, message.midiData, length);
-        midiOut->atom.size += sizeof(LV2_Atom_Event) + lv2_atom_pad_size(length);
+    const midievent* const runs[2][2] = {{output.first, output.first + output.firstLength},
+                                         {output.second, output.second + output.secondLength}};
+    for (const auto& run : runs) {
+        for (const midievent* message = run[0]; message != run[1] && out != end; ++message) {
+            const uint32_t length = kLengths.of[message->midiData[0]];
+            if (length == 0)
+                continue;
+            int64_t frame = message->deltaFrames;
+            if (frame > lastFrame)
+                frame = lastFrame;
+            if (frame < last)
+                frame = last;
+            last = frame;
+            LV2_Atom_Event header;
+            header.time.frames = frame;
+            header.body.type = midiEvent;
+            header.body.size = length;
+            std::memcpy(out, &header, sizeof header);
+            // The message and its padding in one store (x86 is little-endian:
+            // the low bytes of the word are the first in memory).
+            uint32_t bytes;
+            std::memcpy(&bytes, message->midiData, sizeof bytes);
+            const uint64_t body = bytes & ((uint64_t{1} << (8 * length)) - 1);
+            std::memcpy(out + sizeof header, &body, sizeof body);
+            out += kMidiEventBytes;
+        }
     }
+    midiOut->atom.size += static_cast<uint32_t>(out - first);
     engine.GiveBackOutput();
 }
 
 void LV2Plugin::ReportControls()
 {
+    PolyphonyEngine::Readings now;
+    engine.Read(now);
     for (uint32_t input = kFirstControlInput; input < kFirstControlInput + kControlInputs; ++input) {
         float* output = controls[input + kControlInputs];
         if (!output)
             continue;
         const int parameter = ParameterOfControl(input);
-        *output = parameter < 0 ? static_cast<float>(engine.getProgram())
-                                : NativeValue(input, engine.getParameter(parameter));
+        *output = parameter < 0 ? static_cast<float>(now.program) : NativeValue(input, now.parameters[parameter]);
     }
     if (float* notes = controls[kPortSoundingNotes])
-        *notes = engine.getParameter(kParamActiveNotes);
+        *notes = static_cast<float>(now.activeNotes);
 }
 
 // --- State ------------------------------------------------------------------

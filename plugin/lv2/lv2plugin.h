@@ -93,5 +93,4 @@ private:
     float* controls[tessaro::lv2::kPortCount] = {};
     // The last value seen per control input (audio thread only).
     float seen[tessaro::lv2::kPortCount] = {};
-    kova::midi::midievent* lent[PolyphonyEngine::kOutQueueSize];
 };

@@ -2,7 +2,9 @@
 // the control ports, and state.
 #include "lv2_rig.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <set>
 
 #include "plugin/programbank.h"
@@ -136,6 +138,78 @@ TEST(Midi, OutputTimesNeverDecrease)
     EXPECT_EQ(out[1].frame, 30);
 }
 
+TEST(Midi, AFloodOfEventsInOneBlockLosesNoNoteOff)
+{
+    // Half the block note-ons, then their note-offs, last note first, at
+    // polyphony 4: the first four notes sound, and their note-offs come
+    // last. Up to 4,096 events nothing is lost; past that, note-offs of
+    // sounding notes still get through.
+    Instance plugin;
+    ASSERT_TRUE(plugin.Ready());
+    plugin.controls[kPortPolyphony] = 4;
+    for (const int total : {300, 4096, 10000}) {
+        const int notes = total / 2;
+        auto status = [](int i, int kind) { return kind | (i < 4 ? 0 : 1 + i % 15); };
+        auto note = [](int i) { return i < 4 ? i : i % 128; };
+        for (int i = 0; i < notes; ++i)
+            plugin.Queue(0, Bytes(status(i, 0x90), note(i), 100));
+        for (int i = notes - 1; i >= 0; --i)
+            plugin.Queue(32, Bytes(status(i, 0x80), note(i), 0));
+        EXPECT_EQ(plugin.Run(), (std::vector<Timed>{{0, Bytes(0x90, 0, 100)},
+                                                    {0, Bytes(0x90, 1, 100)},
+                                                    {0, Bytes(0x90, 2, 100)},
+                                                    {0, Bytes(0x90, 3, 100)},
+                                                    {32, Bytes(0x80, 3, 0)},
+                                                    {32, Bytes(0x80, 2, 0)},
+                                                    {32, Bytes(0x80, 1, 0)},
+                                                    {32, Bytes(0x80, 0, 0)}}))
+            << total;
+        EXPECT_EQ(plugin.controls[kPortSoundingNotes], 0) << total;
+    }
+}
+
+TEST(Midi, ASequenceIsReadOnlyWithinItsSize)
+{
+    // A note-on, then a second one that breaks the sequence: its body claims
+    // nearly 4 GB (a walk by pointers wraps around on 32 bits and never
+    // ends), or the sequence ends inside its body or its header. Only the
+    // first one is read.
+    struct Case {
+        const char* what;
+        uint32_t bodySize;    // of the second event
+        uint32_t cutBytes;    // taken off the sequence's end
+    };
+    for (const Case& c : {Case{"huge body", 0xFFFFFFF0u, 0}, Case{"body cut", 3, 6}, Case{"header cut", 3, 16}}) {
+        Instance plugin;
+        ASSERT_TRUE(plugin.Ready());
+        plugin.Queue(0, Bytes(0x90, 60, 100));
+        plugin.Queue(1, Bytes(0x90, 62, 100));
+        auto* sequence = reinterpret_cast<LV2_Atom_Sequence*>(plugin.in);
+        auto* second = reinterpret_cast<LV2_Atom_Event*>(plugin.in + sizeof(LV2_Atom_Sequence) + 24);
+        second->body.size = c.bodySize;
+        sequence->atom.size -= c.cutBytes;
+        EXPECT_EQ(plugin.Run(), (std::vector<Timed>{{0, Bytes(0x90, 60, 100)}})) << c.what;
+    }
+}
+
+TEST(Midi, WithoutRoomForTheSequenceHeaderMidiOutIsLeftAlone)
+{
+    Instance plugin;
+    ASSERT_TRUE(plugin.Ready());
+    for (const uint32_t room : {0u, 4u, 7u}) {
+        std::memset(plugin.out, 0xAB, 64);
+        const std::vector<uint8_t> before(plugin.out, plugin.out + 64);
+        plugin.Queue(0, Bytes(0x90, 60 + int(room), 100));
+        plugin.RunOnly(64, room);
+        EXPECT_EQ(std::vector<uint8_t>(plugin.out + sizeof(LV2_Atom), plugin.out + 64),
+                  std::vector<uint8_t>(before.begin() + sizeof(LV2_Atom), before.end()))
+            << room;
+    }
+    // What could not be written is not delivered late.
+    plugin.Queue(0, Bytes(0x90, 70, 100));
+    EXPECT_EQ(plugin.Run(), (std::vector<Timed>{{0, Bytes(0x90, 70, 100)}}));
+}
+
 TEST(Controls, AHostValueAppliesOnlyWhenItChanges)
 {
     Instance plugin;
@@ -193,6 +267,22 @@ TEST(Controls, TheAllocationOptionsTakeNativeValues)
     plugin.controls[kPortStealPolicy] = 9;  // clamped to quietest
     plugin.Run();
     EXPECT_EQ(plugin.controls[kPortStealPolicyNow], 4);
+}
+
+TEST(Controls, ProgramValuesOutsideTheBankAreIgnored)
+{
+    Instance plugin;
+    ASSERT_TRUE(plugin.Ready());
+    plugin.controls[kPortProgram] = 5;
+    plugin.Run();
+    for (const float value : {-0.7f, 31.6f, 1e10f, -1e10f, INFINITY, -INFINITY}) {
+        plugin.controls[kPortProgram] = value;
+        plugin.Run();
+        EXPECT_EQ(plugin.controls[kPortProgramNow], 5) << value;
+    }
+    plugin.controls[kPortProgram] = 30.6f;  // the nearest program
+    plugin.Run();
+    EXPECT_EQ(plugin.controls[kPortProgramNow], 31);
 }
 
 TEST(State, ASavedBankAndProgramComeBackExactlyAndWinOverThePorts)

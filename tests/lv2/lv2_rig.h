@@ -122,9 +122,10 @@ struct SavedState {
 // One instance of the plug-in with every port connected.
 class Instance {
 public:
-    static constexpr uint32_t kBufferBytes = 32768;
+    // Room for a flood of 10,000 events in, and what tessaro.ttl asks for out.
+    static constexpr uint32_t kBufferBytes = 262144;
 
-    Instance() : dsp("tessaro_dsp.so")
+    Instance() : dsp("tessaro_dsp.so"), inBuffer(kBufferBytes / 8), outBuffer(kBufferBytes / 8)
     {
         auto entry = reinterpret_cast<const LV2_Descriptor* (*)(uint32_t)>(dsp.Symbol("lv2_descriptor"));
         if (!entry)
@@ -162,8 +163,7 @@ public:
         event->time.frames = frame;
         event->body.type = midiEvent;
         event->body.size = static_cast<uint32_t>(bytes.size());
-        const size_t body = reinterpret_cast<uint8_t*>(event) - in + sizeof(LV2_Atom_Event);
-        std::memcpy(in + body, bytes.data(), bytes.size());
+        std::memcpy(event + 1, bytes.data(), bytes.size());
         seq->atom.size += static_cast<uint32_t>(sizeof(LV2_Atom_Event) + lv2_atom_pad_size(event->body.size));
     }
 
@@ -175,11 +175,12 @@ public:
     }
 
     // The block alone, allocating nothing; Output() reads it afterwards.
-    void RunOnly(uint32_t frames = 64)
+    // The host gives midi_out `room` bytes after the atom header.
+    void RunOnly(uint32_t frames = 64, uint32_t room = kBufferBytes - sizeof(LV2_Atom))
     {
         auto* seq = reinterpret_cast<LV2_Atom_Sequence*>(out);
         seq->atom.type = 0;
-        seq->atom.size = kBufferBytes - sizeof(LV2_Atom);
+        seq->atom.size = room;
         descriptor->run(handle, frames);
         ClearInput();
     }
@@ -221,6 +222,11 @@ public:
     // Mapped once: run() allocates nothing, and neither do the rig's blocks.
     const LV2_URID sequence = map(LV2_ATOM__Sequence);
     const LV2_URID midiEvent = map(LV2_MIDI__MidiEvent);
+    // The port buffers, in 64-bit words so that the sequences are aligned
+    // as LV2 requires; in and out are their bytes.
+    std::vector<uint64_t> inBuffer, outBuffer;
+    uint8_t* const in = reinterpret_cast<uint8_t*>(inBuffer.data());
+    uint8_t* const out = reinterpret_cast<uint8_t*>(outBuffer.data());
 
 private:
     void ClearInput()
@@ -231,9 +237,6 @@ private:
         seq->body.unit = 0;
         seq->body.pad = 0;
     }
-
-    alignas(8) uint8_t in[kBufferBytes] = {};
-    alignas(8) uint8_t out[kBufferBytes] = {};
 };
 
 inline std::vector<uint8_t> Bytes(int status, int data1, int data2)

@@ -30,8 +30,8 @@ TEST(RealTime, RunAllocatesNothing)
         plugin.controls[kPortKill] = float(block % 2);
         plugin.controls[kPortPolyphony] = float(3 + block);
         plugin.controls[kPortPanic] = float(block % 2);
-        for (int i = 0; i < 200; ++i)
-            plugin.Queue(i / 4, Bytes((i % 3 ? 0x90 : 0x80) | (i % 16), 20 + i % 90, 100));
+        for (int i = 0; i < 300; ++i)  // more than the input queue holds: it is drained on the way
+            plugin.Queue(i / 5, Bytes((i % 3 ? 0x90 : 0x80) | (i % 16), 20 + i % 90, 100));
         plugin.Queue(60, Bytes(0xE0, 0, 64));
         plugin.Queue(61, {0xC0, uint8_t(block)});
         plugin.Queue(62, {0xF8});

@@ -144,8 +144,10 @@ void ChangeSettings(VSTPlugin& plugin, std::mt19937& rng, const std::atomic<bool
             plugin.setProgramName(const_cast<char*>("Renamed while playing"));
             break;
         case 9: {
+            // The host copies the chunk while the audio thread goes on.
             void* data = nullptr;
             EXPECT_EQ(plugin.getChunk(&data, false), VSTPluginProgramBank::kBankSize);
+            std::memcpy(bank.data(), data, bank.size());
             break;
         }
         case 10:

@@ -29,7 +29,7 @@ struct Block {
 // One audio block as an adapter runs it: queue, drain, lend and give back.
 void RunBlock(PolyphonyEngine& engine, const Block& block)
 {
-    PolyphonyEngine::InputQueue::writer queue = engine.InputWriter();
+    PolyphonyEngine::InputWriter queue = engine.Input();
     for (int i = 0; i < block.count; ++i)
         queue.push(block.events[i]);
     queue.commit();

@@ -2,6 +2,8 @@
 // and every resulting event back to the host in one block.
 #include "engine_rig.h"
 
+#include <random>
+
 using namespace engine_test;
 
 namespace {
@@ -110,39 +112,87 @@ TEST_F(Cycle, AProgramChangeSwitchesPresetsOnlyWithPresetSwitchingOn) {
     EXPECT_EQ(engine->getProgram(), 3);
 }
 
-TEST_F(Cycle, AnInputBlockOf300EventsProcessesTheFirst256) {
-    SetPolyphony(127);
+// A busy stream: notes on three channels with their note-offs, pitch
+// bends, All Notes Off and program changes.
+std::vector<midievent> BusyStream(int count, unsigned seed) {
+    std::mt19937 rng(seed);
     std::vector<midievent> events;
-    for (int i = 0; i < 300; ++i)
-        events.push_back(On(i / 100, i % 100, 100, i));
-    const std::vector<Msg> out = Block(events);
-    // The table has 128 entries: the first 127 note-ons sound.
-    ASSERT_EQ(out.size(), 127u);
-    EXPECT_EQ(out.back(), (Msg{0x91, 26, 100, 126}));
+    for (int i = 0; i < count; ++i) {
+        const int channel = static_cast<int>(rng() % 3), note = static_cast<int>(rng() % 24), kind = rng() % 20;
+        if (kind < 9)
+            events.push_back(On(channel, note, 100, i % 64));
+        else if (kind < 17)
+            events.push_back(Off(channel, note, 0, i % 64));
+        else if (kind < 18)
+            events.push_back(Midi(0xE0 | channel, 0, note, i % 64));
+        else if (kind < 19)
+            events.push_back(Midi(0xB0 | channel, kova::midi::ccAllNotesOff, 0, i % 64));
+        else
+            events.push_back(Midi(0xC0, note % 3, 0, i % 64));
+    }
+    return events;
+}
 
+TEST_F(Cycle, ABlockUpToTheBoundGivesWhatTheSameEventsGiveInTwoBlocks) {
+    for (const int count : {300, PolyphonyEngine::kBlockEvents}) {
+        const std::vector<midievent> stream = BusyStream(count, static_cast<unsigned>(count));
+        std::vector<Msg> outputs[2];
+        for (int blocks = 1; blocks <= 2; ++blocks) {
+            engine.reset(new PolyphonyEngine);
+            engine->setParameter(kParamMidiThrough, 1.0f);
+            engine->setParameter(kParamPresetSwitching, 1.0f);
+            engine->setParameter(kParamKill, 1.0f);
+            SetPolyphony(3);
+            const int first = blocks == 1 ? count : count / 2;
+            outputs[blocks - 1] = Block({stream.begin(), stream.begin() + first});
+            const std::vector<Msg> rest = Block({stream.begin() + first, stream.end()});
+            outputs[blocks - 1].insert(outputs[blocks - 1].end(), rest.begin(), rest.end());
+        }
+        EXPECT_GT(outputs[0].size(), static_cast<size_t>(count) / 3) << count;
+        EXPECT_EQ(outputs[0], outputs[1]) << count;
+    }
+}
+
+TEST_F(Cycle, PastTheBoundOnlyWhatEndsNotesIsHandled) {
+    SetPolyphony(127);
     engine->setParameter(kParamMidiThrough, 1.0f);
-    events.clear();
-    for (int i = 0; i < 300; ++i)
-        events.push_back(Midi(0xE0, 0, i % 128, i));
-    const std::vector<Msg> bends = Block(events);
-    ASSERT_EQ(bends.size(), 256u);
-    EXPECT_EQ(bends.back().delta, 255);
+    std::vector<midievent> block;
+    for (int note = 0; note < 4; ++note)
+        block.push_back(On(0, note));
+    while (block.size() < static_cast<size_t>(PolyphonyEngine::kBlockEvents))
+        block.push_back(Midi(0xE0, 0, 64));
+    // Past the bound: a new note and a bend are dropped; a note-off and All
+    // Notes Off still end the notes, the controller itself stays back.
+    block.push_back(On(0, 60));
+    block.push_back(Midi(0xE0, 0, 1));
+    block.push_back(Off(0, 0, 0, 5));
+    block.push_back(Midi(0xB0, kova::midi::ccAllNotesOff, 0));
+    const std::vector<Msg> out = Block(block);
+    ASSERT_EQ(out.size(), static_cast<size_t>(PolyphonyEngine::kBlockEvents) + 4u);
+    EXPECT_EQ(out[PolyphonyEngine::kBlockEvents - 1], (Msg{0xE0, 0, 64, 0}));
+    EXPECT_EQ(std::vector<Msg>(out.end() - 4, out.end()),
+              (std::vector<Msg>{{0x80, 0, 0, 5}, {0x80, 1, 0, 0}, {0x80, 2, 0, 0}, {0x80, 3, 0, 0}}));
+    EXPECT_EQ(Active(), 0);
+    // The next block counts afresh.
+    EXPECT_EQ(Block({On(0, 60)}), (std::vector<Msg>{{0x90, 60, 100, 0}}));
 }
 
 TEST_F(Cycle, TheWorstCaseBlockLosesNoEventAndLeavesInOneHostBlock) {
+    // Every note-on of a block at the bound steals.
+    constexpr int kEvents = PolyphonyEngine::kBlockEvents;
     SetPolyphony(1);
     engine->setParameter(kParamKill, 1.0f);
     std::vector<midievent> events;
-    for (int i = 0; i < 256; ++i)
-        events.push_back(On(i / 128, i % 128, 100, i));
+    for (int i = 0; i < kEvents; ++i)
+        events.push_back(On(i / 128 % 16, i % 128, 100, i));
     const std::vector<Msg> out = Block(events);
-    ASSERT_EQ(out.size(), 511u);
-    EXPECT_EQ(blockSizes, std::vector<int>{511});
+    ASSERT_EQ(out.size(), 2u * kEvents - 1);
+    EXPECT_EQ(blockSizes, std::vector<int>{2 * kEvents - 1});
     EXPECT_EQ(out[0], (Msg{0x90, 0, 100, 0}));
-    for (int i = 1; i < 256; ++i) {
+    for (int i = 1; i < kEvents; ++i) {
         const int previous = i - 1;
-        ASSERT_EQ(out[2 * i - 1], (Msg{0x80 | previous / 128, previous % 128, 0, i})) << i;
-        ASSERT_EQ(out[2 * i], (Msg{0x90 | i / 128, i % 128, 100, i})) << i;
+        ASSERT_EQ(out[2 * i - 1], (Msg{0x80 | previous / 128 % 16, previous % 128, 0, i})) << i;
+        ASSERT_EQ(out[2 * i], (Msg{0x90 | i / 128 % 16, i % 128, 100, i})) << i;
     }
 }
 

@@ -112,6 +112,25 @@ TEST(EventQueue, LentEventsStayIntactWhilePushesGoOn) {
     EXPECT_EQ(q.pop().midiData[1], 7);
 }
 
+TEST(EventQueue, LentRunsSplitWhereTheRingWraps) {
+    midiqueue<4> q;
+    for (int i = 1; i <= 3; ++i)
+        q.push(Event(0x90, i, 1));
+    q.pop();
+    q.pop();                      // slot 2 holds the oldest event
+    q.push(Event(0x90, 4, 1));
+    q.push(Event(0x90, 5, 1));
+    const midiqueue<4>::runs runs = q.lendRuns();
+    ASSERT_EQ(runs.firstLength, 2);
+    ASSERT_EQ(runs.secondLength, 1);
+    EXPECT_EQ(runs.first[0].midiData[1], 3);
+    EXPECT_EQ(runs.first[1].midiData[1], 4);
+    EXPECT_EQ(runs.second[0].midiData[1], 5);
+    EXPECT_TRUE(q.empty());
+    EXPECT_TRUE(q.push(Event(0x90, 6, 1)));
+    EXPECT_FALSE(q.push(Event(0x90, 7, 1)));  // three slots are lent
+}
+
 TEST(EventQueue, AWritersPushesShowOnlyAtCommitAndRespectLentSlots) {
     midiqueue<4> q;
     q.push(Event(0x90, 1, 1));

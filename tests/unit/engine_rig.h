@@ -53,7 +53,7 @@ struct Engine : testing::Test {
     size_t seen = 0;                // events already returned by Out()
 
     void Queue(const std::vector<midievent>& block) {
-        PolyphonyEngine::InputQueue::writer queue = engine->InputWriter();
+        PolyphonyEngine::InputWriter queue = engine->Input();
         for (const midievent& e : block)
             queue.push(e);
         queue.commit();

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "fake_host.h"
@@ -184,6 +185,34 @@ TEST_F(Adapter, TheDispatcherRoutesEventsAndRefusesAMissingBlock)
     EXPECT_EQ(Out(), (std::vector<Msg>{{0x90, 64, 100, 0}}));
 }
 
+TEST_F(Adapter, AFloodOfEventsInOneBlockLosesNoNoteOff)
+{
+    // Half the block note-ons, then their note-offs, last note first, at
+    // polyphony 4: the first four notes sound, and their note-offs come
+    // last. Up to 4,096 events nothing is lost; past that, note-offs of
+    // sounding notes still get through.
+    plugin->setParameter(kParamPolyphony, 4 / 127.0f);
+    for (const int total : {300, 4096, 10000}) {
+        const int notes = total / 2;
+        auto note = [](int i) { return i < 4 ? std::pair<int, int>(0, i) : std::pair<int, int>(1 + i % 15, i % 128); };
+        std::vector<VstMidiEvent> block;
+        for (int i = 0; i < notes; ++i)
+            block.push_back(Midi(0x90 | note(i).first, note(i).second, 100, 0));
+        for (int i = notes - 1; i >= 0; --i)
+            block.push_back(Midi(0x80 | note(i).first, note(i).second, 0, 32));
+        EXPECT_EQ(Block(std::move(block)), (std::vector<Msg>{{0x90, 0, 100, 0},
+                                                             {0x90, 1, 100, 0},
+                                                             {0x90, 2, 100, 0},
+                                                             {0x90, 3, 100, 0},
+                                                             {0x80, 3, 0, 32},
+                                                             {0x80, 2, 0, 32},
+                                                             {0x80, 1, 0, 32},
+                                                             {0x80, 0, 0, 32}}))
+            << total;
+        EXPECT_EQ(Active(), 0) << total;
+    }
+}
+
 TEST_F(Adapter, GesturesReachTheHostUnlessItIsOneThatCrashesOnThem)
 {
     plugin->BeginGesture(kParamKill);
@@ -231,6 +260,24 @@ TEST_F(Adapter, TheDispatcherHandsOutTheProgramAndTheBank)
     std::vector<unsigned char> bank = RandomBytes(3072, 17);
     EXPECT_EQ(effect->dispatcher(effect, effSetChunk, 0, 3072, bank.data(), 0), 1);
     EXPECT_EQ(Bank(), bank);
+}
+
+TEST_F(Adapter, AChunkHandedOutStaysAsItWasWhileAControllerMovesTheLimit)
+{
+    plugin->setParameter(kParamPolyCC, 21 / 128.0f);  // controller 20
+    for (const bool isPreset : {false, true}) {
+        void* data = nullptr;
+        const VstInt32 size = plugin->getChunk(&data, isPreset);
+        const unsigned char* bytes = static_cast<const unsigned char*>(data);
+        const std::vector<unsigned char> handedOut(bytes, bytes + size);
+        Block({Midi(0xB0, 20, isPreset ? 9 : 5)});
+        EXPECT_EQ(std::vector<unsigned char>(bytes, bytes + size), handedOut) << isPreset;
+        // The next chunk has the new limit.
+        VSTPluginProgram program;
+        plugin->getChunk(&data, isPreset);
+        std::memcpy(&program, data, sizeof program);
+        EXPECT_EQ(program.polyphony, isPreset ? 9 : 5) << isPreset;
+    }
 }
 
 TEST_F(Adapter, ALongerChunkLoadsAndTellsTheUserSettingsWillBeLost)
