@@ -190,9 +190,10 @@ public:
     void getParameterLabel(int index, char* text);
 
     // The values a host shows, read together under one lock: the six host
-    // parameters (as getParameter), the program and the sounding notes.
+    // parameters and the allocation options (as getParameter; the entries
+    // of 6-10 are not filled), the program and the sounding notes.
     struct Readings {
-        float parameters[kParamSustainPedal + 1];
+        float parameters[kParamNoteReturn + 1];
         int program;
         int activeNotes;
     };

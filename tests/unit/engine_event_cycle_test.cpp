@@ -154,27 +154,33 @@ TEST_F(Cycle, ABlockUpToTheBoundGivesWhatTheSameEventsGiveInTwoBlocks) {
 }
 
 TEST_F(Cycle, PastTheBoundOnlyWhatEndsNotesIsHandled) {
-    SetPolyphony(127);
-    engine->setParameter(kParamMidiThrough, 1.0f);
-    std::vector<midievent> block;
-    for (int note = 0; note < 4; ++note)
-        block.push_back(On(0, note));
-    while (block.size() < static_cast<size_t>(PolyphonyEngine::kBlockEvents))
-        block.push_back(Midi(0xE0, 0, 64));
-    // Past the bound: a new note and a bend are dropped; a note-off and All
-    // Notes Off still end the notes, the controller itself stays back.
-    block.push_back(On(0, 60));
-    block.push_back(Midi(0xE0, 0, 1));
-    block.push_back(Off(0, 0, 0, 5));
-    block.push_back(Midi(0xB0, kova::midi::ccAllNotesOff, 0));
-    const std::vector<Msg> out = Block(block);
-    ASSERT_EQ(out.size(), static_cast<size_t>(PolyphonyEngine::kBlockEvents) + 4u);
-    EXPECT_EQ(out[PolyphonyEngine::kBlockEvents - 1], (Msg{0xE0, 0, 64, 0}));
-    EXPECT_EQ(std::vector<Msg>(out.end() - 4, out.end()),
-              (std::vector<Msg>{{0x80, 0, 0, 5}, {0x80, 1, 0, 0}, {0x80, 2, 0, 0}, {0x80, 3, 0, 0}}));
-    EXPECT_EQ(Active(), 0);
-    // The next block counts afresh.
-    EXPECT_EQ(Block({On(0, 60)}), (std::vector<Msg>{{0x90, 60, 100, 0}}));
+    // The same through the voice allocator (Steal Lowest).
+    for (const float policy : {0.0f, 0.5f}) {
+        SCOPED_TRACE(policy);
+        engine.reset(new PolyphonyEngine);
+        engine->setParameter(kParamStealPolicy, policy);
+        SetPolyphony(127);
+        engine->setParameter(kParamMidiThrough, 1.0f);
+        std::vector<midievent> block;
+        for (int note = 0; note < 4; ++note)
+            block.push_back(On(0, note));
+        while (block.size() < static_cast<size_t>(PolyphonyEngine::kBlockEvents))
+            block.push_back(Midi(0xE0, 0, 64));
+        // Past the bound: a new note and a bend are dropped; a note-off and All
+        // Notes Off still end the notes, the controller itself stays back.
+        block.push_back(On(0, 60));
+        block.push_back(Midi(0xE0, 0, 1));
+        block.push_back(Off(0, 0, 0, 5));
+        block.push_back(Midi(0xB0, kova::midi::ccAllNotesOff, 0));
+        const std::vector<Msg> out = Block(block);
+        ASSERT_EQ(out.size(), static_cast<size_t>(PolyphonyEngine::kBlockEvents) + 4u);
+        EXPECT_EQ(out[PolyphonyEngine::kBlockEvents - 1], (Msg{0xE0, 0, 64, 0}));
+        EXPECT_EQ(std::vector<Msg>(out.end() - 4, out.end()),
+                  (std::vector<Msg>{{0x80, 0, 0, 5}, {0x80, 1, 0, 0}, {0x80, 2, 0, 0}, {0x80, 3, 0, 0}}));
+        EXPECT_EQ(Active(), 0);
+        // The next block counts afresh.
+        EXPECT_EQ(Block({On(0, 60)}), (std::vector<Msg>{{0x90, 60, 100, 0}}));
+    }
 }
 
 TEST_F(Cycle, TheWorstCaseBlockLosesNoEventAndLeavesInOneHostBlock) {
