@@ -4,6 +4,9 @@
 #include <cstdlib>
 #include <initializer_list>
 
+// Last: its macros would shadow names of the standard headers.
+#include <X11/Xlibint.h>
+
 std::atomic<Display*> dps{nullptr};
 std::atomic<Display*> dp{nullptr};
 
@@ -15,14 +18,18 @@ namespace {
 // be closed at unload, when no thread can be inside a call on it any more.
 std::atomic<Display*> lostOwn{nullptr};
 
-// Xlib calls this on the thread whose call found the connection broken,
-// holding the connection's user lock (XLockDisplay), which it expects never
-// to be released because the process exits. Released here, the calls other
-// threads make on the connection meanwhile or later (the pump, the timers,
-// the close at unload) fail at once instead of waiting for it forever.
+// Xlib calls this on the thread whose call found the connection broken, and
+// expects the process to end. It has taken the connection's user lock
+// (XLockDisplay) for good and let go of the display lock that the call it
+// came from still means to release. Both are put right here: released, the
+// user lock lets the calls other threads make on the connection meanwhile
+// or later (the pump, the timers, the close at unload) fail at once instead
+// of waiting forever; taken back, the display lock is released once, by
+// that call, instead of twice.
 void OwnDisplayGone(Display* display, void*)
 {
     XUnlockDisplay(display);
+    LockDisplay(display);
     Display* expected = display;
     if (!dps.compare_exchange_strong(expected, nullptr))
         return;

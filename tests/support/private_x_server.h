@@ -31,7 +31,9 @@ struct PrivateXServer {
                 access(("/tmp/.X11-unix/X" + number).c_str(), F_OK) == 0)
                 continue;
             name = ":" + number;
-            std::vector<std::string> args{"Xvfb", name, "-screen", "0", "640x480x24", "-nolisten", "tcp"};
+            // -noreset: the server does not reset (and turn connections away
+            // meanwhile) when the probe below disconnects.
+            std::vector<std::string> args{"Xvfb", name, "-screen", "0", "640x480x24", "-nolisten", "tcp", "-noreset"};
             std::vector<char*> argv;
             for (std::string& a : args)
                 argv.push_back(a.data());
