@@ -14,10 +14,13 @@ build: setup
 demo: build
 	@bash scripts/demo.sh
 
+# Then once more under ThreadSanitizer (the threading tests) and under
+# AddressSanitizer + UndefinedBehaviorSanitizer (every x86_64 suite).
 test: build
 	@bash scripts/build.sh tsan
-	@for a in $(ARCHS) tsan; do bash scripts/test.sh $$a || exit 1; done
-	@echo "make test: all tests passed on $(ARCHS) and under ThreadSanitizer"
+	@bash scripts/build.sh asan
+	@for a in $(ARCHS) tsan asan; do bash scripts/test.sh $$a || exit 1; done
+	@echo "make test: all tests passed on $(ARCHS), under ThreadSanitizer and under AddressSanitizer + UBSan"
 
 # The editor in a real host (Ardour under Xvfb); needs the ardour package.
 test-hosts: build

@@ -2,12 +2,15 @@
 # Runs every test of one built architecture: the tests that need no X
 # server with DISPLAY naming no server, the GUI tests under a private Xvfb.
 set -euo pipefail
-arch=${1:?usage: test.sh x86_64|i386|tsan}
+arch=${1:?usage: test.sh x86_64|i386|tsan|asan}
 root=$(cd "$(dirname "$0")/.." && pwd)
 # A display name that no X server can answer (it does not parse), so the
 # "without X" runs give the same result wherever they run.
 no_x=no-x-server
 cd "$root/build/$arch"
+# Every sanitizer finding ends the program, so the test fails.
+export ASAN_OPTIONS="halt_on_error=1 detect_leaks=1"
+export UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1"
 if [ "$arch" = i386 ]; then
   echo "== i386: $("$root/scripts/run-program.sh" --describe)"
 fi

@@ -31,8 +31,19 @@ inline bool ToolkitReadsQueue(Display* d)
 
 // Opens `dps` from "DISPLAY" (":0.0" when unset). On failure writes
 // "Error: XOpenDisplay failed.\n" to standard error and leaves it null.
+//
+// A lost connection (the X server went away) must not end the host. Xlib
+// first calls the process-wide I/O error handler, which is the host's and
+// stays untouched, then the connection's own exit handler: ours returns
+// instead of exiting. It takes the connection out of `dps`, so the toolkit
+// lets go of it (windows, timers and the event pump make no more X calls on
+// it, and Xlib fails the calls under way at once), and writes one line to
+// standard error. The engine never needed it. (Should the host's handler
+// itself exit, as Xlib's default one does, the process ends there.)
 void OpenOwnDisplay();
-// Closes `dps` if it is open.
+// Whether the own connection was open and its server went away.
+bool OwnDisplayLost();
+// Closes the own connection if it is open, or was lost.
 void CloseOwnDisplay();
 
 }  // namespace kova::gui

@@ -39,8 +39,8 @@ std::recursive_mutex& DispatchMutex()
 
 std::set<const SControl*>& LiveControls()
 {
-    static auto* live = new std::set<const SControl*>();
-    return *live;
+    static std::set<const SControl*> live;
+    return live;
 }
 
 unsigned long WindowOfControl(const SControl* control)
@@ -164,7 +164,7 @@ SDispatchGuard::~SDispatchGuard()
 bool IsLiveControl(const SControl* c)
 {
     std::lock_guard<std::recursive_mutex> lock(DispatchMutex());
-    return c && LiveControls().count(c) != 0;
+    return LiveControls().count(c) != 0;  // null is never registered
 }
 
 // ------------------------------------------------------------ construction

@@ -19,8 +19,8 @@ namespace {
 std::mutex recordsMutex;
 std::vector<SDisplay*>& Records()
 {
-    static auto* records = new std::vector<SDisplay*>();
-    return *records;
+    static std::vector<SDisplay*> records;
+    return records;
 }
 
 // Round to nearest, halves upwards, after the toolkit's small bias.

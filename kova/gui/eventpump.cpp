@@ -25,7 +25,8 @@ void* PumpLoop(void* arg)
 {
     Display* display = static_cast<Display*>(arg);
     const int fd = ConnectionNumber(display);
-    while (!kova::threading::SThread::StopRequested()) {
+    // A lost connection leaves `dps`: the pump lets go of it too.
+    while (!kova::threading::SThread::StopRequested() && dps.load() == display) {
         // Take events without ever blocking: XPending followed by
         // XNextEvent would wait forever if another thread of the process
         // took the pending event in between, and the pump could not stop.
@@ -81,7 +82,7 @@ void StopEventPump()
 bool EventPumpRunning()
 {
     std::lock_guard<std::mutex> lock(pumpMutex);
-    return pump != nullptr;
+    return pump && pump->Running();
 }
 
 }  // namespace kova::gui

@@ -2,11 +2,14 @@
 
 #include "kova/gui/connection.h"
 #include "kova/gui/context/staticdata.h"
+#include "kova/gui/dispatchguard.h"
 #include "kova/gui/display.h"
 #include "kova/gui/eventproctrampoline.h"
 #include "kova/gui/info.h"
 #include "kova/system/systemdata.h"
 #include "kova/threading/shutdown.h"
+#include "kova/threading/thread.h"
+#include "kova/threading/timer.h"
 
 namespace kova::gui {
 
@@ -32,6 +35,13 @@ kova::data::datastring<32, char> DescribeMonitors(const SDisplay& display)
 
 void LoadProcessResources()
 {
+    // The process-wide registries are static objects made on first use and
+    // destroyed when the binary unloads. Made here, within the load, they
+    // are destroyed only after the unload, which still uses them.
+    kova::threading::LiveThreadCount();
+    kova::threading::idle::FunctionCount();
+    IsLiveControl(nullptr);
+    SDisplay::Current();
     OpenOwnDisplay();
     sd = new kova::system::SSystemData();
     sd->getOSInfos();

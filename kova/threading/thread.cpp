@@ -31,8 +31,8 @@ namespace {
 std::mutex registryMutex;
 std::vector<std::shared_ptr<SThreadState>>& Registry()
 {
-    static auto* registry = new std::vector<std::shared_ptr<SThreadState>>();
-    return *registry;
+    static std::vector<std::shared_ptr<SThreadState>> registry;
+    return registry;
 }
 
 thread_local SThreadState* current = nullptr;

@@ -154,8 +154,8 @@ struct SIdleData {
     bool operator==(const SIdleData& o) const { return argument == o.argument && function == o.function; }
 };
 
-// The process-wide idle state. Leaked on purpose: it must outlive every
-// static destructor that might still remove an idle function at unload.
+// The process-wide idle state, destroyed with the binary (first made within
+// the load, so it outlives the unload; see LoadProcessResources).
 struct IdleState {
     std::mutex mutex;
     std::condition_variable callDone;
@@ -169,8 +169,8 @@ struct IdleState {
 
 IdleState& Idle()
 {
-    static IdleState* state = new IdleState();
-    return *state;
+    static IdleState state;
+    return state;
 }
 
 thread_local bool onIdleThread = false;

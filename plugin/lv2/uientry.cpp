@@ -70,7 +70,8 @@ void Cleanup(LV2UI_Handle ui)
 int Idle(LV2UI_Handle ui)
 {
     Editor(ui)->Idle();
-    return 0;
+    // Non-zero tells the host the UI is closed: its X server went away.
+    return kova::gui::OwnDisplayLost() ? 1 : 0;
 }
 
 const LV2UI_Idle_Interface kIdleInterface = {Idle};

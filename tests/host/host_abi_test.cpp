@@ -1,5 +1,6 @@
 // Tessaro as a host sees it: the built shared object, loaded with dlopen
 // and driven only through the AEffect record.
+#include "counting_allocator.h"
 #include "fake_host.h"
 
 #include <gtest/gtest.h>
@@ -91,6 +92,25 @@ TEST(SharedObject, LoadsAndUnloadsRepeatedlyInOneProcess)
         Call(effect, effMainsChanged, 0, 1);
         Call(effect, effMainsChanged, 0, 0);
         EXPECT_EQ(Call(effect, effClose), 1);
+    }
+}
+
+TEST(SharedObject, EachBinaryGivesBackAtUnloadWhatItsLoadTook)
+{
+    // Hosts that rescan plug-ins load and unload them again and again.
+    for (const char* path : {TESSARO_PLUGIN_PATH, TESSARO_LV2_UI_PATH}) {
+        auto cycle = [path] {
+            void* handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+            ASSERT_NE(handle, nullptr) << dlerror();
+            dlclose(handle);
+        };
+        cycle();  // the first load sets up what the process keeps
+        EXPECT_EQ(counting_allocator::AllocationsLeftBy([&] {
+                      for (int i = 0; i < 10; ++i)
+                          cycle();
+                  }),
+                  0)
+            << path;
     }
 }
 

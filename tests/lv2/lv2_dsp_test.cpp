@@ -2,6 +2,8 @@
 // the control ports, and state.
 #include "lv2_rig.h"
 
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -79,11 +81,18 @@ TEST(Bundle, LilvFindsThePluginWithThePortsInTheirOrder)
         "note_return",      "program",           "polyphony_now", "kill_now",       "panic_now",
         "presets_switching_now", "midi_through_now", "sustain_pedal_now", "steal_policy_now",
         "per_channel_now",  "note_return_now",   "program_now",   "sounding_notes"};
-    const std::string bundleParent = std::string(TESSARO_LV2_BUNDLE) + "/..";
+    // lv2info sees this bundle and the LV2 core vocabulary only: another
+    // installed bundle may say more about the core classes (a label of its
+    // own for the MIDI plug-in class, say).
+    char dir[] = "/tmp/tessaro-lv2-path-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string path = dir;
+    ASSERT_EQ(symlink(TESSARO_LV2_BUNDLE, (path + "/tessaro.lv2").c_str()), 0);
+    ASSERT_EQ(symlink("/usr/lib/lv2/core.lv2", (path + "/core.lv2").c_str()), 0);
     std::vector<std::string> found;
     bool midiClass = false;
-    for (const std::string& line : CommandLines("LV2_PATH=" + bundleParent + ":/usr/lib/lv2 lv2info " +
-                                                kPluginURI + " 2>/dev/null")) {
+    for (const std::string& line :
+         CommandLines("LV2_PATH=" + path + " lv2info " + kPluginURI + " 2>/dev/null; rm -r " + path)) {
         char symbol[64];
         if (sscanf(line.c_str(), " Symbol: %63s", symbol) == 1)
             found.emplace_back(symbol);

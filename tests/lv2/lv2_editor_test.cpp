@@ -2,6 +2,7 @@
 // instance access to a DSP instance, served only by idle calls. Suite
 // LV2Editor needs an X server; the refusal without instance access does not.
 #include "lv2_rig.h"
+#include "private_x_server.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -43,10 +44,11 @@ struct UIHost {
                                          features.data());
         return handle != nullptr;
     }
-    void Idle()
+    // The UI's answer: non-zero when it is closed.
+    int Idle()
     {
         auto* idle = static_cast<const LV2UI_Idle_Interface*>(descriptor->extension_data(LV2_UI__idleInterface));
-        idle->idle(handle);
+        return idle->idle(handle);
     }
     // Idles as a host does (every 10 ms) until done, at most two seconds.
     bool IdleUntil(const std::function<bool()>& done)
@@ -230,4 +232,49 @@ TEST(Editor, RefusesWithoutInstanceAccessSoTheHostShowsItsGenericControls)
     UIHost host(plugin, 1);
     ASSERT_NE(host.descriptor, nullptr);
     EXPECT_FALSE(host.Instantiate({&plugin.map.feature, &host.parent}));
+}
+
+namespace {
+
+// The child: a host with the UI open; the UI's connection loses its server.
+// Exit status 0 when everything held; Xlib's exit gives 1.
+int RunUIHost(const PrivateXServer& server)
+{
+    const Window parent = server.HostWindow();
+    if (!parent)
+        return 10;
+    Instance plugin;
+    UIHost host(plugin, parent);
+    if (!plugin.Ready() || !host.descriptor || !host.Instantiate({&plugin.map.feature, &host.parent, &host.access}))
+        return 11;
+    plugin.controls[kPortPolyphony] = 1;
+    plugin.Queue(0, Bytes(0x90, 60, 100));
+    if (plugin.Run().size() != 1u || host.Idle() != 0)
+        return 12;
+
+    server.Kill();
+    // The host idles the UI until it says it is closed.
+    bool closed = false;
+    for (int i = 0; i < 200 && !closed; ++i) {
+        closed = host.Idle() != 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (!closed)
+        return 13;
+    plugin.Queue(0, Bytes(0x90, 64, 100));  // beyond the limit: dropped
+    plugin.Queue(5, Bytes(0x80, 60, 0));
+    if (plugin.Run() != std::vector<Timed>{{5, Bytes(0x80, 60, 0)}})
+        return 14;
+    return 0;
+}
+
+}  // namespace
+
+TEST(LV2EditorWithoutItsServer, TheHostLivesAndIsToldTheUIClosed)
+{
+    PrivateXServer server;
+    ASSERT_GT(server.pid, 0) << "Xvfb did not start (run scripts/setup.sh)";
+    EXPECT_EQ(server.RunChild(RunUIHost), 0) << "1: Xlib ended the host; -1: it hung or crashed; 10-11: no host set "
+                                                "up; 12: no limit before the loss; 13: the UI stayed open; 14: no "
+                                                "limit after the loss";
 }

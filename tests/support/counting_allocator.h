@@ -9,6 +9,8 @@ namespace counting_allocator {
 void Arm();
 // Stops counting and returns the number of allocations since Arm().
 long Disarm();
+// Allocations minus deallocations between the last Arm() and Disarm().
+long Balance();
 
 // The number of allocations made while f runs.
 template <typename F>
@@ -17,6 +19,17 @@ long AllocationsDuring(F&& f)
     Arm();
     f();
     return Disarm();
+}
+
+// How many of the allocations made while f runs outlive it (what f frees of
+// earlier allocations counts against them).
+template <typename F>
+long AllocationsLeftBy(F&& f)
+{
+    Arm();
+    f();
+    Disarm();
+    return Balance();
 }
 
 }  // namespace counting_allocator
