@@ -14,10 +14,10 @@
 namespace tessaro {
 namespace host {
 
-// A block never carries more events than this: with the kill option every
-// note-on can cost the plug-in two output events, and its output block
-// holds 256. Busier stretches are split into shorter blocks at event
-// boundaries, so every event still lands on its exact sample.
+// A block never carries more events than this, as a host's blocks seldom
+// do (the plug-in itself takes up to 4,096 a block without loss). Busier
+// stretches are split into shorter blocks at event boundaries, so every
+// event still lands on its exact sample.
 constexpr int kEventsPerBlock = 128;
 
 struct PlacedMessages {
