@@ -70,6 +70,20 @@ wait_changed() {
     wait_until "$3" picture_is_not "$1" "$2" && wait_still "$1" "$3"
 }
 
+# Clicks the Kill button and turns the polyphony dial up three steps (the
+# windows $1 and $2); $3 starts each failure message.
+click_kill_and_turn_dial() {
+    local before
+    hover "$1"
+    before=$(picture "$1")
+    xdotool click 1
+    wait_changed "$1" "$before" 5 || fail "${3}the kill button did not answer the click"
+    hover "$2"
+    before=$(picture "$2")
+    xdotool click 4 click 4 click 4
+    wait_changed "$2" "$before" 5 || fail "${3}the polyphony dial did not answer the wheel"
+}
+
 ardour_alive() { kill -0 "$ARDOUR_PID" 2>/dev/null; }
 ardour_gone() { ! ardour_alive; }
 file_newer() { [ "$1" -nt "$2" ]; }

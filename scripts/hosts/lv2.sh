@@ -87,14 +87,7 @@ lv2_checks() {
     shot lv2-editor-before
 
     echo "test-hosts: LV2: clicking Kill and turning the polyphony dial"
-    hover "$kill"
-    before=$(picture "$kill")
-    xdotool click 1
-    wait_changed "$kill" "$before" 5 || fail "LV2: the kill button did not answer the click"
-    hover "$poly"
-    before=$(picture "$poly")
-    xdotool click 4 click 4 click 4
-    wait_changed "$poly" "$before" 5 || fail "LV2: the polyphony dial did not answer the wheel"
+    click_kill_and_turn_dial "$kill" "$poly" "LV2: "
 
     echo "test-hosts: LV2: clicking Midi Through, under Touch automation, with the transport rolling"
     toggle_transport

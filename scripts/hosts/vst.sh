@@ -51,19 +51,12 @@ vst_checks() {
     shot editor-before
 
     echo "test-hosts: clicking Kill and turning the polyphony dial"
-    local kill poly through before
+    local kill poly through
     kill=$(control_window "$panel" kill)
     poly=$(control_window "$panel" polyphony)
     through=$(control_window "$panel" midi_through)
     [ -n "$kill" ] && [ -n "$poly" ] && [ -n "$through" ] || fail "the editor's controls are not where the layout says"
-    hover "$kill"
-    before=$(picture "$kill")
-    xdotool click 1
-    wait_changed "$kill" "$before" 5 || fail "the kill button did not answer the click"
-    hover "$poly"
-    before=$(picture "$poly")
-    xdotool click 4 click 4 click 4
-    wait_changed "$poly" "$before" 5 || fail "the polyphony dial did not answer the wheel"
+    click_kill_and_turn_dial "$kill" "$poly" ""
 
     echo "test-hosts: clicking Midi Through, under Touch automation"
     # Ardour may put the value back at once (Touch); what counts is that it

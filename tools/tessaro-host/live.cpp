@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "tools/tessaro-host/editorhost.h"
+#include "tools/tessaro-host/failure.h"
 #include "tools/tessaro-host/livebridge.h"
 #include "tools/tessaro-host/loadplugin.h"
 #include "tools/tessaro-host/presetfile.h"
@@ -278,18 +279,6 @@ private:
     std::atomic<long> xruns_{0};
     std::atomic<bool> serverGone_{false};
 };
-
-int Fail(const std::string& message)
-{
-    std::fprintf(stderr, "tessaro-host: %s\n", message.c_str());
-    return 1;
-}
-
-int Usage(const std::string& message)
-{
-    std::fprintf(stderr, "tessaro-host: %s (tessaro-host --help shows the usage)\n", message.c_str());
-    return 2;
-}
 
 // 0, or the exit status after saying in one line what was wrong.
 int ParseLiveOptions(int argc, char** argv, LiveOptions& o)

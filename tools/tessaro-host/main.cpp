@@ -15,6 +15,7 @@
 #include "tools/tessaro-host/analysis.h"
 #include "tools/tessaro-host/editorhost.h"
 #include "tools/tessaro-host/example.h"
+#include "tools/tessaro-host/failure.h"
 #include "tools/tessaro-host/filewrite.h"
 #include "tools/tessaro-host/live.h"
 #include "tools/tessaro-host/loadplugin.h"
@@ -47,19 +48,6 @@ const char* const kUsage =
     "for an LV2 bundle INDEX is the VST 2 parameter's and VALUE is converted to the port's units.\n";
 
 constexpr int64_t kLongestPieceSeconds = 24 * 3600;
-
-int Fail(const std::string& message)
-{
-    std::fprintf(stderr, "tessaro-host: %s\n", message.c_str());
-    return 1;
-}
-
-// A mistake on the command line: what was wrong, and where the usage is.
-int Usage(const std::string& message)
-{
-    std::fprintf(stderr, "tessaro-host: %s (tessaro-host --help shows the usage)\n", message.c_str());
-    return 2;
-}
 
 bool ParseLong(const char* text, long low, long high, long& out)
 {
