@@ -22,6 +22,11 @@ enum EngineParameter {
     kParamNoteReturn = 13,
 };
 
+// The steal policies' names, by policy number (parameter 11 is the number
+// / 4): what the engine displays and the editor shows.
+constexpr int kStealPolicies = 5;
+constexpr const char* kStealPolicyNames[kStealPolicies] = {"Oldest", "Newest", "Lowest", "Highest", "Quietest"};
+
 // What a learnt control change is assigned to: the remote controller of
 // the polyphony, of the kill option or of the panic.
 enum class LearnTarget { Polyphony, Kill, Panic };

@@ -27,9 +27,14 @@ constexpr SPanelPlace kPanicCC{"panic_cc", 185, 110, 22, 15};
 constexpr SPanelPlace kLearnPoly{"learn_polyphony", 95, 110, 15, 15};
 constexpr SPanelPlace kLearnKill{"learn_kill", 155, 110, 15, 15};
 constexpr SPanelPlace kLearnPanic{"learn_panic", 215, 110, 15, 15};
-constexpr SPanelPlace kActiveNotes{"active_notes", 155, 132, 28, 12};
+constexpr SPanelPlace kActiveNotes{"active_notes", 172, 132, 28, 12};
+// The voice allocation options, bottom left: the steal policy and two toggles.
+constexpr SPanelPlace kSteal{"steal_policy", 13, 130, 46, 16};
+constexpr SPanelPlace kPerChannel{"per_channel", 63, 130, 16, 16};
+constexpr SPanelPlace kNoteReturn{"note_return", 83, 130, 16, 16};
 
-constexpr SPanelPlace kAll[] = {kTitle,  kPolyphony, kKill,      kPanic,     kPresets,   kPedal,      kThrough,
-                                kPolyCC, kKillCC,    kPanicCC,   kLearnPoly, kLearnKill, kLearnPanic, kActiveNotes};
+constexpr SPanelPlace kAll[] = {kTitle,      kPolyphony,   kKill,   kPanic,      kPresets,   kPedal,
+                                kThrough,    kPolyCC,      kKillCC, kPanicCC,    kLearnPoly, kLearnKill,
+                                kLearnPanic, kActiveNotes, kSteal,  kPerChannel, kNoteReturn};
 
 }  // namespace panel_layout

@@ -10,7 +10,9 @@
 #include "kova/gui/context/colour.h"
 #include "kova/gui/context/drawing.h"
 #include "kova/gui/context/memorydevice.h"
+#include "kova/gui/cyclebutton.h"
 #include "kova/gui/dial.h"
+#include "kova/gui/dispatchguard.h"
 #include "kova/gui/globals.h"
 #include "kova/gui/imagelabel.h"
 #include "kova/gui/input.h"
@@ -156,8 +158,26 @@ void SPluginPanel::LoadControls()
                                  "Action:\nMidi Learn (Kill)");
     learnPanicButton = MakeButton("(TSRO) Button: Midi Learn (Panic)", panel_layout::kLearnPanic, 0, "L", 4, 12, 24,
                                   "Action:\nMidi Learn (Panic)");
+    perChannelButton = MakeButton("(TSRO) Button: Per Channel", panel_layout::kPerChannel, 0, "C", 4, 2, 24,
+                                  "Option:\nPer Channel");
+    noteReturnButton = MakeButton("(TSRO) Button: Note Return", panel_layout::kNoteReturn, 0, "R", 4, 2, 24,
+                                  "Option:\nNote Return");
+
+    const SPanelPlace& steal = panel_layout::kSteal;
+    stealButton = new kova::gui::SCycleButton(globals, this, (unsigned)globals->NextId() + 1,
+                                              "(TSRO) Button: Steal Policy", 0, steal.x, steal.y, steal.width,
+                                              steal.height, (int)window, kStealPolicyNames, kStealPolicies);
+    stealButton->SetColours(c(20), c(2), c(24), c(0), c(0), c(0), c(0));
+    stealButton->SetLabel("", statdata ? statdata->FindFont(8, false, false) : nullptr, 0);
+    stealButton->SetLabelColours(c(0), c(19));
+    stealButton->SetLabelColourActive(c(20));
+    stealButton->SetHoverColours(c(2), c(0));
+    stealButton->AddEventListener(this, kova::gui::kChannelClick);
+    ShowStealPolicy(0);
+
     for (Button* b : {killButton, panicButton, throughButton, pedalButton, presetButton, learnPolyButton,
-                      learnKillButton, learnPanicButton}) {
+                      learnKillButton, learnPanicButton, perChannelButton, noteReturnButton,
+                      static_cast<Button*>(stealButton)}) {
         b->Show();
         Add(b);
     }
@@ -263,7 +283,7 @@ void SPluginPanel::PaintBackground(bool whole)
     drawing->DrawText("Control", 18, 85);
     drawing->DrawText("  Learn", 18, 110);
     if (whole)
-        drawing->DrawText("Active Notes: ", 88, 134);
+        drawing->DrawText("Active Notes: ", 105, 134);
 
     drawing->SetDevice(windowDevice);
 }
@@ -355,6 +375,13 @@ void SPluginPanel::ParseEvent(kova::gui::SEvent* ev)
             ChangeInOneGesture(kParamMidiThrough, (float)v);
         } else if (source == pedalButton) {
             ChangeInOneGesture(kParamSustainPedal, (float)v);
+        } else if (source == stealButton) {
+            ChangeInOneGesture(kParamStealPolicy, (float)v / (kStealPolicies - 1));
+            ShowStealPolicy(v);
+        } else if (source == perChannelButton) {
+            ChangeInOneGesture(kParamPerChannel, (float)v);
+        } else if (source == noteReturnButton) {
+            ChangeInOneGesture(kParamNoteReturn, (float)v);
         } else if (LearnTarget target; LearnTargetOf(source, target)) {
             if (v == 1) {
                 if (plugin->Suspended()) {
@@ -438,6 +465,17 @@ void SPluginPanel::ChangeInOneGesture(int index, float value)
     plugin->EndGesture(index);
 }
 
+void SPluginPanel::ShowStealPolicy(int policy)
+{
+    kova::gui::SDispatchGuard guard;
+    if (policy == stealTipPolicy || policy < 0 || policy >= kStealPolicies)
+        return;
+    stealTipPolicy = policy;
+    String tip;
+    tip.Append(64, "Option:\nSteal %s", kStealPolicyNames[policy]);
+    kova::gui::SetTooltip(stealButton, tooltip, tip, kova::gui::SIToolTipAnchor::PlaceBelow);
+}
+
 void SPluginPanel::EndGesture()
 {
     const int index = heldParameter;
@@ -502,6 +540,14 @@ void SPluginPanel::RefreshControls(long index)
     case kParamKillCC: killCCDial->SetValue(Round(param(7) * 128.0), false); break;
     case kParamPanicCC: panicCCDial->SetValue(Round(param(8) * 128.0), false); break;
     case kParamActiveNotes: activeDisplay->SetValue(plugin->SoundingNotes(), false); break;
+    case kParamStealPolicy: {
+        const int policy = Round(param(kParamStealPolicy) * (kStealPolicies - 1));
+        stealButton->SetValue(policy, false);
+        ShowStealPolicy(policy);
+        break;
+    }
+    case kParamPerChannel: perChannelButton->SetValue(Round(param(kParamPerChannel)), false); break;
+    case kParamNoteReturn: noteReturnButton->SetValue(Round(param(kParamNoteReturn)), false); break;
     case kParamLearnDone: MidiLearn(false, true); break;
     case -1: {
         char name[256] = {};
@@ -514,7 +560,8 @@ void SPluginPanel::RefreshControls(long index)
         RefreshLabels();
         for (long i : {(long)kParamPresetSwitching, (long)kParamMidiThrough, (long)kParamSustainPedal, (long)kParamKill,
                        (long)kParamKillCC, (long)kParamPolyphony, (long)kParamPolyCC, (long)kParamPanicCC,
-                       (long)kParamActiveNotes})
+                       (long)kParamActiveNotes, (long)kParamStealPolicy, (long)kParamPerChannel,
+                       (long)kParamNoteReturn})
             RefreshControls(i);
         MidiLearn(false, true);
         break;

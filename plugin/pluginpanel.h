@@ -11,6 +11,10 @@
 //   preset button         parameter 3
 //   through button        parameter 4
 //   pedal button          parameter 5
+//   steal button          parameter 11 (policy / 4), cycling through the
+//                         policies; its tooltip names the current one
+//   per channel button    parameter 12
+//   note return button    parameter 13
 //   controller dials      parameters 6, 7, 8 (value / 128; 0 shows "---")
 //   note display          shows parameter 10, the number of sounding notes
 //   learn buttons         the engine's learn targets; index 9 from the
@@ -20,7 +24,8 @@
 // Gestures: every user change reaches the host between a begin and an end
 // for its parameter. A dial's gesture lasts from the press to the release
 // (its changes in between); a wheel step and a button click are gestures
-// of their own, the panic's three changes one gesture.
+// of their own, the panic's three changes one gesture, a click or wheel
+// step on the steal button one gesture.
 //
 // Threads: controls are made and destroyed on the host's GUI thread; events
 // arrive on the thread that dispatches X events, refreshes on the toolkit's
@@ -38,6 +43,7 @@
 namespace kova::gui {
 template <bool Vertical>
 class SButton;
+class SCycleButton;
 template <typename T>
 class SDial;
 class SImageLabel;
@@ -108,6 +114,9 @@ public:
     Button* learnPanicButton = nullptr;
     Button* presetButton = nullptr;
     Button* pedalButton = nullptr;
+    kova::gui::SCycleButton* stealButton = nullptr;
+    Button* perChannelButton = nullptr;
+    Button* noteReturnButton = nullptr;
     Dial* polyDial = nullptr;
     Dial* activeDisplay = nullptr;
     Dial* polyCCDial = nullptr;
@@ -137,6 +146,9 @@ private:
     // The parameter a dial sets; -1 for other controls.
     int DialParameter(kova::gui::SControl* dial) const;
     void ChangeInOneGesture(int index, float value);
+    // Gives the steal button the tooltip of its policy, unless it has it.
+    // Takes the dispatch guard: the tooltip is the dispatcher's.
+    void ShowStealPolicy(int policy);
 
     char programName[48] = {};
     Rect titleRect;
@@ -146,6 +158,7 @@ private:
     std::atomic<bool> blinkPhase{false};
     SIPluginAccess* plugin = nullptr;
     int heldParameter = -1;  // the dial the user holds; dispatcher thread
+    int stealTipPolicy = -1;  // the policy the steal tooltip names
     kova::gui::context::SDrawMemoryDevice* backgroundDevice = nullptr;
     kova::gui::context::SDrawBitmap* backgroundBitmap = nullptr;
     bool controlsLoaded = false;

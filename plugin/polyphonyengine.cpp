@@ -15,7 +15,7 @@ const char* const kParameterNames[] = {"OP: Polyphony", "OP: Kill", "AC: Panic",
                                        "OP: Midi Through", "OP: Sustain Pedal"};
 constexpr int kNamedParameters = sizeof kParameterNames / sizeof kParameterNames[0];
 const char* const kOptionNames[] = {"OP: Steal", "OP: Per Channel", "OP: Note Return"};
-const char* const kPolicyNames[kova::midi::stealPolicies] = {"Oldest", "Newest", "Lowest", "Highest", "Quietest"};
+static_assert(kStealPolicies == kova::midi::stealPolicies, "one name for each steal policy");
 
 // Host buffers: parameter texts get at most this many bytes, program names
 // at most a record's name field.
@@ -519,7 +519,7 @@ void PolyphonyEngine::getParameterDisplay(int index, char* text)
             EngineGuard guard(*this);
             policy = kova::midi::stealPolicyOf(Current().stealPolicy);
         }
-        CopyText(text, kPolicyNames[policy], kMaxParameterText);
+        CopyText(text, kStealPolicyNames[policy], kMaxParameterText);
     } else if ((index >= kParamKill && index <= kParamSustainPedal) || index == kParamPerChannel ||
                index == kParamNoteReturn) {
         CopyText(text, getParameter(index) > kDisplayOnAbove ? "On" : "Off", kMaxParameterText);

@@ -4,6 +4,11 @@
 #include "editor_fixture.h"
 
 #include <cstring>
+#include <string>
+
+#include "kova/gui/context/drawobjects.h"
+#include "kova/gui/cyclebutton.h"
+#include "kova/gui/dispatchguard.h"
 
 using namespace widget_test;
 
@@ -25,6 +30,16 @@ protected:
         host.edits.clear();
     }
     SPluginPanel* P() { return Panel(); }
+    // The second line of a control's tooltip (the dispatcher's, read under
+    // its guard).
+    static std::string TipText(SControl* control)
+    {
+        kova::gui::SDispatchGuard guard;
+        auto* data = static_cast<kova::gui::SToolTipData*>(control->GetToolTipAnchor());
+        if (!data || data->Objects().size() < 2)
+            return {};
+        return static_cast<kova::gui::STextObjectX*>(data->Objects()[1])->text.c_str();
+    }
     std::vector<std::pair<VstInt32, float>> Automated(VstInt32 index)
     {
         std::vector<std::pair<VstInt32, float>> v;
@@ -43,6 +58,7 @@ TEST_F(PanelBinding, EveryControlHasItsNamePlaceAndSize)
         SControl* control;
         const char* name;
         Rect rect;
+        const char* tip = nullptr;  // the tooltip's second line, where checked
     };
     const Expected all[] = {
         {P()->titleLabel, "(TSRO) Label: Title", Rect(13, 12, 247, 42)},
@@ -55,17 +71,24 @@ TEST_F(PanelBinding, EveryControlHasItsNamePlaceAndSize)
         {P()->learnKillButton, "(TSRO) Button: Midi Learn (Kill)", Rect(155, 110, 170, 125)},
         {P()->learnPanicButton, "(TSRO) Button: Midi Learn (Panic)", Rect(215, 110, 230, 125)},
         {P()->polyDial, "(TSRO) Control: Polyphony", Rect(60, 70, 110, 100)},
-        {P()->activeDisplay, "(TSRO) Display: Polyphony", Rect(155, 132, 183, 144)},
+        {P()->activeDisplay, "(TSRO) Display: Polyphony", Rect(172, 132, 200, 144)},
         {P()->polyCCDial, "(TSRO) Control: Polyphony CC", Rect(65, 110, 87, 125)},
         {P()->killCCDial, "(TSRO) Control: Kill CC", Rect(125, 110, 147, 125)},
         {P()->panicCCDial, "(TSRO) Control: Panic CC", Rect(185, 110, 207, 125)},
+        {P()->stealButton, "(TSRO) Button: Steal Policy", Rect(13, 130, 59, 146), "Steal Oldest"},
+        {P()->perChannelButton, "(TSRO) Button: Per Channel", Rect(63, 130, 79, 146), "Per Channel"},
+        {P()->noteReturnButton, "(TSRO) Button: Note Return", Rect(83, 130, 99, 146), "Note Return"},
     };
     for (const Expected& e : all) {
         ASSERT_NE(e.control, nullptr) << e.name;
         EXPECT_STREQ(e.control->SControl::GetLabel().c_str(), e.name);
         EXPECT_EQ(e.control->GetWindowRect(), e.rect) << e.name;
         EXPECT_TRUE(e.control->IsMapped()) << e.name;
+        if (e.tip) {
+            EXPECT_EQ(TipText(e.control), e.tip) << e.name;
+        }
     }
+    EXPECT_STREQ(P()->stealButton->Caption(), "Oldest");
     EXPECT_FALSE(P()->activeDisplay->AcceptsMouse());
     EXPECT_EQ(P()->killButton->GetType(), 4);
     EXPECT_EQ(P()->panicButton->GetType(), 2);
@@ -177,6 +200,50 @@ TEST_F(PanelBinding, TheKillAndOptionButtonsSwitchTheEngine)
     EXPECT_TRUE(WaitUntil([&] { return P()->pedalButton->GetValue() == 0; }));
     EXPECT_EQ(Automated(kParamSustainPedal).size(), 1u);
     EXPECT_EQ(host.edits.size(), 3u);
+}
+
+TEST_F(PanelBinding, TheVoiceAllocationButtonsSetTheEngineInOneGestureEachAndFollowIt)
+{
+    SPluginPanel* p = P();
+    MoveTo(*p->stealButton, 20, 8);
+    Click(*p->stealButton);
+    EXPECT_EQ(host.edits, (std::vector<std::string>{"begin 11", "automate 11", "end 11"}));
+    EXPECT_FLOAT_EQ(effect->getParameter(effect, kParamStealPolicy), 0.25f);
+    EXPECT_STREQ(p->stealButton->Caption(), "Newest");
+    EXPECT_EQ(TipText(p->stealButton), "Steal Newest");
+    // The wheel steps back past Oldest round to Quietest, a gesture a step.
+    Mouse(*p->stealButton, ButtonPress, Button5);
+    Mouse(*p->stealButton, ButtonPress, Button5);
+    EXPECT_FLOAT_EQ(effect->getParameter(effect, kParamStealPolicy), 1.0f);
+    EXPECT_STREQ(p->stealButton->Caption(), "Quietest");
+    EXPECT_EQ(host.edits.size(), 9u);
+    EXPECT_EQ(Automated(kParamStealPolicy).size(), 3u);
+
+    host.edits.clear();
+    MoveTo(*p->perChannelButton, 8, 8);
+    Click(*p->perChannelButton);
+    MoveTo(*p->noteReturnButton, 8, 8);
+    Click(*p->noteReturnButton);
+    EXPECT_EQ(host.edits, (std::vector<std::string>{"begin 12", "automate 12", "end 12", "begin 13", "automate 13",
+                                                    "end 13"}));
+    EXPECT_EQ(effect->getParameter(effect, kParamPerChannel), 1.0f);
+    EXPECT_EQ(effect->getParameter(effect, kParamNoteReturn), 1.0f);
+
+    // The host's changes show, and nothing goes back.
+    host.edits.clear();
+    host.automated.clear();
+    effect->setParameter(effect, kParamStealPolicy, 0.5f);
+    effect->setParameter(effect, kParamNoteReturn, 0.0f);
+    EXPECT_TRUE(WaitUntil([&] { return p->stealButton->GetValue() == 2 && p->noteReturnButton->GetValue() == 0; }));
+    EXPECT_STREQ(p->stealButton->Caption(), "Lowest");
+    EXPECT_TRUE(WaitUntil([&] { return TipText(p->stealButton) == "Steal Lowest"; }));
+    // So does a program switch to a program with the defaults.
+    Call(effSetProgram, 0, 5);
+    EXPECT_TRUE(WaitUntil([&] { return p->stealButton->GetValue() == 0 && p->perChannelButton->GetValue() == 0; }));
+    EXPECT_TRUE(WaitUntil([&] { return TipText(p->stealButton) == "Steal Oldest"; }));
+    Settle();
+    EXPECT_TRUE(host.automated.empty());
+    EXPECT_TRUE(host.edits.empty());
 }
 
 TEST_F(PanelBinding, OneClickOnPanicSendsThePanicOnceAndLeavesItOff)

@@ -4,6 +4,8 @@
 #include "lv2_rig.h"
 #include "private_x_server.h"
 
+#include "plugin/panellayout.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <lv2/instance-access/instance-access.h>
@@ -186,7 +188,7 @@ TEST_F(LV2Editor, OpensInsideTheHostWindowAtItsSize)
     EXPECT_EQ(a.height, 162);
 }
 
-TEST_F(LV2Editor, AClickOnKillSwitchesTheEngineAndReachesTheHost)
+TEST_F(LV2Editor, ClicksOnKillAndStealSwitchTheEngineAndReachTheHost)
 {
     const Window kill = Child(120, 70, 50, 30);
     ASSERT_NE(kill, 0u);
@@ -196,6 +198,20 @@ TEST_F(LV2Editor, AClickOnKillSwitchesTheEngineAndReachesTheHost)
     EXPECT_EQ(host->touches, (std::vector<std::pair<uint32_t, bool>>{{kPortKill, true}, {kPortKill, false}}));
     plugin.Run();
     EXPECT_EQ(plugin.controls[kPortKillNow], 1);
+
+    // The steal policy reaches its port in native units: Newest is 1.
+    host->writes.clear();
+    host->touches.clear();
+    const SPanelPlace& steal = panel_layout::kSteal;
+    const Window stealButton = Child(steal.x, steal.y, unsigned(steal.width), unsigned(steal.height));
+    ASSERT_NE(stealButton, 0u);
+    Click(stealButton, 20, 8);
+    ASSERT_TRUE(host->IdleUntil([&] { return !host->writes.empty(); }));
+    EXPECT_EQ(host->writes, (std::vector<std::pair<uint32_t, float>>{{kPortStealPolicy, 1.0f}}));
+    EXPECT_EQ(host->touches,
+              (std::vector<std::pair<uint32_t, bool>>{{kPortStealPolicy, true}, {kPortStealPolicy, false}}));
+    plugin.Run();
+    EXPECT_EQ(plugin.controls[kPortStealPolicyNow], 1);
 }
 
 TEST_F(LV2Editor, ClosingDuringADragEndsItsTouch)
