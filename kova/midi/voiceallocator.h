@@ -98,7 +98,10 @@ public:
     // A note-on with velocity above 0: a re-strike of a waiting note stops
     // it waiting, then the note is admitted, stolen for (Kill on) or
     // refused. Events go out as the plain note-on would send them.
-    template <class Out>
+    // Policy is settings().policy, given at compile time: the note-on is
+    // the hot path, and with the policy known the search for the victim
+    // and its move in the order are a few instructions each.
+    template <int Policy, class Out>
     void NoteOn(const midievent& event, Out* out, int polyphony, bool kill);
     // A note-off (or velocity 0 note-on): ends the sounding note, marks it
     // held with its channel's bit in pedalsDown, or stops a waiting note
@@ -130,6 +133,15 @@ private:
     };
 
     key KeyOf(int note, int velocity, uint64_t strike) const;
+    // The bucket of a note under Policy.
+    template <int Policy>
+    static int BucketFor(int note, int velocity) {
+        if (Policy == stealLowest || Policy == stealHighest)
+            return note & 0x7F;
+        if (Policy == stealQuietest)
+            return velocity & 0x7F;
+        return 0;
+    }
     int BucketOf(int entry) const {
         if (byNote)
             return table[entry].note & 0x7F;
@@ -137,11 +149,23 @@ private:
             return table[entry].velocity & 0x7F;
         return 0;
     }
-    // The sounding note with the smallest key in the group; noEntry if none.
+    // The sounding note with the smallest key in the group under Policy;
+    // noEntry if none. It heads the list of *bucket, except with
+    // stealNewest, where it is the last of the group's one list. The
+    // bucket comes from the bitmap search: the steal needs it at once, and
+    // reading it back from bucketOf would lengthen the chain of dependent
+    // loads from one note-on to the next.
+    template <int Policy>
+    int VictimFor(int group, int* bucket) const;
+    // The same for the policy of the settings.
     int Victim(int group) const;
     // Puts the entry last in its list.
     void Link(int entry);
     void Unlink(int entry);
+    // The list operations alone, for a steal, where the entry stays in
+    // its group: no group mark or channel count changes.
+    void Append(int entry, int group, int bucket);
+    void UnlinkFirst(int entry, int group, int bucket);
     void Wait(int channel, int note, int velocity, uint64_t strike);
     void Unwait(int channel, int note);
     void Admit(int channel, int note, int velocity);
@@ -190,37 +214,42 @@ private:
     int returnsLeft = maxReturnsPerFlush;
 };
 
-inline int voiceallocator::Victim(int group) const {
-    const uint64_t* bits = used[group];
-    int bucket;
-    if (newestFirst)
+template <int Policy>
+inline int voiceallocator::VictimFor(int group, int* bucket) const {
+    *bucket = 0;
+    if (Policy == stealNewest)
         return tail[group][0];
-    if (highestFirst) {
+    const uint64_t* bits = used[group];
+    if (Policy == stealHighest) {
         if (bits[1] != 0)
-            bucket = 127 - __builtin_clzll(bits[1]);
+            *bucket = 127 - __builtin_clzll(bits[1]);
         else if (bits[0] != 0)
-            bucket = 63 - __builtin_clzll(bits[0]);
+            *bucket = 63 - __builtin_clzll(bits[0]);
         else
             return noEntry;
     } else {
         if (bits[0] != 0)
-            bucket = __builtin_ctzll(bits[0]);
+            *bucket = __builtin_ctzll(bits[0]);
         else if (bits[1] != 0)
-            bucket = 64 + __builtin_ctzll(bits[1]);
+            *bucket = 64 + __builtin_ctzll(bits[1]);
         else
             return noEntry;
     }
-    return head[group][bucket];
+    return head[group][*bucket];
 }
 
-inline void voiceallocator::Link(int entry) {
-    const int channel = table[entry].channel & 0x0F;
-    const int group = perChannel ? channel : 0;
-    const int bucket = BucketOf(entry);
-    groupOf[entry] = static_cast<int16_t>(group);
-    if (perChannel)
-        ++channelCount[channel];
-    bucketOf[entry] = static_cast<int16_t>(bucket);
+inline int voiceallocator::Victim(int group) const {
+    int bucket;
+    switch (settings.policy) {
+    case stealNewest: return VictimFor<stealNewest>(group, &bucket);
+    case stealLowest: return VictimFor<stealLowest>(group, &bucket);
+    case stealHighest: return VictimFor<stealHighest>(group, &bucket);
+    case stealQuietest: return VictimFor<stealQuietest>(group, &bucket);
+    default: return VictimFor<stealOldest>(group, &bucket);
+    }
+}
+
+inline void voiceallocator::Append(int entry, int group, int bucket) {
     const int last = tail[group][bucket];
     before[entry] = static_cast<int16_t>(last);
     after[entry] = noEntry;
@@ -231,6 +260,28 @@ inline void voiceallocator::Link(int entry) {
         after[last] = static_cast<int16_t>(entry);
     }
     tail[group][bucket] = static_cast<int16_t>(entry);
+}
+
+inline void voiceallocator::Link(int entry) {
+    const int channel = table[entry].channel & 0x0F;
+    const int group = perChannel ? channel : 0;
+    const int bucket = BucketOf(entry);
+    groupOf[entry] = static_cast<int16_t>(group);
+    if (perChannel)
+        ++channelCount[channel];
+    bucketOf[entry] = static_cast<int16_t>(bucket);
+    Append(entry, group, bucket);
+}
+
+inline void voiceallocator::UnlinkFirst(int entry, int group, int bucket) {
+    const int next = after[entry];
+    head[group][bucket] = static_cast<int16_t>(next);
+    if (next == noEntry) {
+        tail[group][bucket] = noEntry;
+        used[group][bucket >> 6] &= ~(uint64_t(1) << (bucket & 63));
+    } else {
+        before[next] = noEntry;
+    }
 }
 
 inline void voiceallocator::Unlink(int entry) {
@@ -276,7 +327,7 @@ void voiceallocator::End(int entry, const midievent& tmpl, Out* out) {
         Wait(channel, note, velocity, strikeOf[entry]);
 }
 
-template <class Out>
+template <int Policy, class Out>
 __attribute__((always_inline)) inline void voiceallocator::NoteOn(const midievent& event, Out* out, int polyphony, bool kill) {
     const int c = event.Channel();
     const int n = event.Data1();
@@ -307,10 +358,11 @@ __attribute__((always_inline)) inline void voiceallocator::NoteOn(const midieven
         return;
     }
     int victim = noEntry;
+    int victimBucket = 0;
     if (kill && counted >= limit) {
         if (__builtin_expect(counted > limit, 0))
             EndAbove(group, limit, event, out);
-        victim = Victim(group);
+        victim = VictimFor<Policy>(group, &victimBucket);
     }
     if (victim == noEntry) {
         // Refused: at the limit without Kill or a note to steal, or the
@@ -319,13 +371,18 @@ __attribute__((always_inline)) inline void voiceallocator::NoteOn(const midieven
             Wait(c, n, v, ++strikes);
         return;
     }
-    // The victim's entry takes the new note, as the plain steal does.
+    // The victim's entry takes the new note, as the plain steal does. It
+    // stays in its group (the only one, or the channel of both notes), so
+    // only its place in the order changes: it leaves the head of its list
+    // for the end of the new note's list. With stealNewest the victim is
+    // already the last note of the group's one list, where the new note
+    // belongs, and nothing moves at all.
     noteinfo& entry = table[victim];
     const int oldChannel = entry.channel;
     const int oldNote = entry.note;
     const int oldVelocity = entry.velocity;
-    Unlink(victim);
-    out->pushMessage(event, statusNoteOff | oldChannel, oldNote, 0);
+    if (Policy != stealNewest)
+        UnlinkFirst(victim, group, victimBucket);
     if (noteReturn && (oldVelocity & noteinfo::heldByPedal) == 0)
         Wait(oldChannel, oldNote, oldVelocity & 0x7F, strikeOf[victim]);
     entry.channel = c;
@@ -336,7 +393,14 @@ __attribute__((always_inline)) inline void voiceallocator::NoteOn(const midieven
     detail::stamp(table, tableSize, victim, *ageCounter, lookup);
     if (noteReturn)
         strikeOf[victim] = ++strikes;
-    Link(victim);
+    if (Policy != stealNewest) {
+        const int bucket = BucketFor<Policy>(n, v);
+        bucketOf[victim] = static_cast<int16_t>(bucket);
+        Append(victim, group, bucket);
+    }
+    // The events go out last: their byte stores may alias any member, and
+    // before them the compiler can keep what it read in registers.
+    out->pushMessage(event, statusNoteOff | oldChannel, oldNote, 0);
     out->push(event);
 }
 
