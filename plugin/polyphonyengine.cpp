@@ -180,7 +180,12 @@ midievent* PolyphonyEngine::AllocateNotesBy(midievent* next, midievent* end, con
         if (kind == kova::midi::statusNoteOn && event.Data2() > 0) {
             if (next >= fullEnd)
                 continue;  // past the block's bound only note-offs are handled
-            allocator.NoteOn<Policy>(event, &out, polyphony, kill);
+            if (!allocator.NoteOn<Policy>(event, &out, polyphony, kill)) {
+                // Rare: through the queue, so that the writer stays in registers.
+                out.commit();
+                allocator.NoteOnAboveLimit<Policy>(event, &outQueue, polyphony);
+                out.reload();
+            }
         } else {
             allocator.NoteOff(event, &out, pedalsDown);
         }

@@ -101,8 +101,18 @@ public:
     // Policy is settings().policy, given at compile time: the note-on is
     // the hot path, and with the policy known the search for the victim
     // and its move in the order are a few instructions each.
+    // Returns false, having done nothing more than the re-strike check,
+    // in the rare case that Kill is on and the note's count is above the
+    // limit (it was lowered without ending notes, as by a loaded chunk):
+    // the caller then calls NoteOnAboveLimit. That one ends notes through
+    // a call out of line, and keeping it out of here lets a caller's
+    // output writer stay in registers.
     template <int Policy, class Out>
-    void NoteOn(const midievent& event, Out* out, int polyphony, bool kill);
+    bool NoteOn(const midievent& event, Out* out, int polyphony, bool kill);
+    // The rest of such a note-on: ends the notes with the smallest keys
+    // until the count is at the limit, then steals as NoteOn does.
+    template <int Policy, class Out>
+    void NoteOnAboveLimit(const midievent& event, Out* out, int polyphony);
     // A note-off (or velocity 0 note-on): ends the sounding note, marks it
     // held with its channel's bit in pedalsDown, or stops a waiting note
     // from waiting (sending nothing).
@@ -162,10 +172,13 @@ private:
     // Puts the entry last in its list.
     void Link(int entry);
     void Unlink(int entry);
-    // The list operations alone, for a steal, where the entry stays in
-    // its group: no group mark or channel count changes.
+    // Puts the entry last in the list of (group, bucket): the list
+    // operations of Link alone.
     void Append(int entry, int group, int bucket);
-    void UnlinkFirst(int entry, int group, int bucket);
+    // A steal's move in the order: the entry, first in the list of `from`,
+    // goes last in the list of `to`, in the same group, so its group mark
+    // and the channel count stay as they are.
+    void MoveFirst(int entry, int group, int from, int to);
     void Wait(int channel, int note, int velocity, uint64_t strike);
     void Unwait(int channel, int note);
     void Admit(int channel, int note, int velocity);
@@ -182,6 +195,15 @@ private:
     // Ends notes of the group until its count is within the limit.
     template <class Out>
     void EndAbove(int group, int limit, const midievent& tmpl, Out* out);
+    // The note of the event takes the entry of the group's note with the
+    // smallest key, at the limit with Kill on; refused if there is none.
+    template <int Policy, class Out>
+    void Steal(const midievent& event, Out* out, int group);
+    // A refused note waits if notes return.
+    void Refuse(int channel, int note, int velocity) {
+        if (noteReturn)
+            Wait(channel, note, velocity, ++strikes);
+    }
     detail::indexlookup Lookup() const { return detail::indexlookup{table, tableSize, index}; }
 
     noteinfo* const table;
@@ -273,15 +295,40 @@ inline void voiceallocator::Link(int entry) {
     Append(entry, group, bucket);
 }
 
-inline void voiceallocator::UnlinkFirst(int entry, int group, int bucket) {
+inline void voiceallocator::MoveFirst(int entry, int group, int from, int to) {
+    // The group's bitmap is read once and written once. Each steal changes
+    // it (a bucket empties, another fills), the next note-on's search reads
+    // it, and two changes through memory would each wait for the last.
+    uint64_t low = used[group][0];
+    uint64_t high = used[group][1];
     const int next = after[entry];
-    head[group][bucket] = static_cast<int16_t>(next);
+    head[group][from] = static_cast<int16_t>(next);
     if (next == noEntry) {
-        tail[group][bucket] = noEntry;
-        used[group][bucket >> 6] &= ~(uint64_t(1) << (bucket & 63));
+        tail[group][from] = noEntry;
+        const uint64_t bit = uint64_t(1) << (from & 63);
+        if (from < 64)
+            low &= ~bit;
+        else
+            high &= ~bit;
     } else {
         before[next] = noEntry;
     }
+    const int last = tail[group][to];
+    before[entry] = static_cast<int16_t>(last);
+    after[entry] = noEntry;
+    if (last == noEntry) {
+        head[group][to] = static_cast<int16_t>(entry);
+        const uint64_t bit = uint64_t(1) << (to & 63);
+        if (to < 64)
+            low |= bit;
+        else
+            high |= bit;
+    } else {
+        after[last] = static_cast<int16_t>(entry);
+    }
+    tail[group][to] = static_cast<int16_t>(entry);
+    used[group][0] = low;
+    used[group][1] = high;
 }
 
 inline void voiceallocator::Unlink(int entry) {
@@ -305,9 +352,7 @@ inline void voiceallocator::Unlink(int entry) {
 }
 
 template <class Out>
-__attribute__((noinline)) void voiceallocator::EndAbove(int group, int limit, const midievent& tmpl, Out* out) {
-    // The limit may have been lowered without ending notes (a loaded
-    // chunk): the smallest keys end first.
+void voiceallocator::EndAbove(int group, int limit, const midievent& tmpl, Out* out) {
     int victim;
     while ((perChannel ? channelCount[group] : *activeCount) > limit &&
            (victim = Victim(group)) != noEntry)
@@ -328,7 +373,7 @@ void voiceallocator::End(int entry, const midievent& tmpl, Out* out) {
 }
 
 template <int Policy, class Out>
-__attribute__((always_inline)) inline void voiceallocator::NoteOn(const midievent& event, Out* out, int polyphony, bool kill) {
+__attribute__((always_inline)) inline bool voiceallocator::NoteOn(const midievent& event, Out* out, int polyphony, bool kill) {
     const int c = event.Channel();
     const int n = event.Data1();
     const int v = event.Data2();
@@ -347,28 +392,44 @@ __attribute__((always_inline)) inline void voiceallocator::NoteOn(const midieven
             strikeOf[sounding] = ++strikes;
         Link(sounding);
         out->push(event);
-        return;
+        return true;
     }
 
-    const int group = perChannel ? c : 0;
     const int counted = perChannel ? channelCount[c] : *activeCount;
     if (counted < limit && *activeCount < tableSize) {
         Admit(c, n, v);
         out->push(event);
-        return;
+        return true;
     }
-    int victim = noEntry;
-    int victimBucket = 0;
-    if (kill && counted >= limit) {
-        if (__builtin_expect(counted > limit, 0))
-            EndAbove(group, limit, event, out);
-        victim = VictimFor<Policy>(group, &victimBucket);
+    if (!kill || counted < limit) {
+        // At the limit without Kill, or the table is full.
+        Refuse(c, n, v);
+        return true;
     }
+    if (__builtin_expect(counted > limit, 0))
+        return false;
+    Steal<Policy>(event, out, perChannel ? c : 0);
+    return true;
+}
+
+template <int Policy, class Out>
+__attribute__((noinline)) void voiceallocator::NoteOnAboveLimit(const midievent& event, Out* out, int polyphony) {
+    // The smallest keys end first.
+    const int group = perChannel ? event.Channel() : 0;
+    EndAbove(group, polyphonyLimit(polyphony), event, out);
+    Steal<Policy>(event, out, group);
+}
+
+template <int Policy, class Out>
+__attribute__((always_inline)) inline void voiceallocator::Steal(const midievent& event, Out* out, int group) {
+    const int c = event.Channel();
+    const int n = event.Data1();
+    const int v = event.Data2();
+    int victimBucket;
+    const int victim = VictimFor<Policy>(group, &victimBucket);
     if (victim == noEntry) {
-        // Refused: at the limit without Kill or a note to steal, or the
-        // table is full.
-        if (noteReturn)
-            Wait(c, n, v, ++strikes);
+        // Nothing to steal: polyphony 0.
+        Refuse(c, n, v);
         return;
     }
     // The victim's entry takes the new note, as the plain steal does. It
@@ -381,8 +442,6 @@ __attribute__((always_inline)) inline void voiceallocator::NoteOn(const midieven
     const int oldChannel = entry.channel;
     const int oldNote = entry.note;
     const int oldVelocity = entry.velocity;
-    if (Policy != stealNewest)
-        UnlinkFirst(victim, group, victimBucket);
     if (noteReturn && (oldVelocity & noteinfo::heldByPedal) == 0)
         Wait(oldChannel, oldNote, oldVelocity & 0x7F, strikeOf[victim]);
     entry.channel = c;
@@ -396,7 +455,7 @@ __attribute__((always_inline)) inline void voiceallocator::NoteOn(const midieven
     if (Policy != stealNewest) {
         const int bucket = BucketFor<Policy>(n, v);
         bucketOf[victim] = static_cast<int16_t>(bucket);
-        Append(victim, group, bucket);
+        MoveFirst(victim, group, victimBucket, bucket);
     }
     // The events go out last: their byte stores may alias any member, and
     // before them the compiler can keep what it read in registers.
