@@ -195,10 +195,11 @@ private:
     // Ends notes of the group until its count is within the limit.
     template <class Out>
     void EndAbove(int group, int limit, const midievent& tmpl, Out* out);
-    // The note of the event takes the entry of the group's note with the
-    // smallest key, at the limit with Kill on; refused if there is none.
+    // The note of the event (c, n, v read from it) takes the entry of the
+    // group's note with the smallest key, at the limit with Kill on;
+    // refused if there is none.
     template <int Policy, class Out>
-    void Steal(const midievent& event, Out* out, int group);
+    void Steal(const midievent& event, int c, int n, int v, Out* out, int group);
     // A refused note waits if notes return.
     void Refuse(int channel, int note, int velocity) {
         if (noteReturn)
@@ -408,23 +409,27 @@ __attribute__((always_inline)) inline bool voiceallocator::NoteOn(const midieven
     }
     if (__builtin_expect(counted > limit, 0))
         return false;
-    Steal<Policy>(event, out, perChannel ? c : 0);
+    // Two copies of the steal: without Per Channel the group is the
+    // constant 0, which takes the group's row out of every index.
+    if (perChannel)
+        Steal<Policy>(event, c, n, v, out, c);
+    else
+        Steal<Policy>(event, c, n, v, out, 0);
     return true;
 }
 
 template <int Policy, class Out>
 __attribute__((noinline)) void voiceallocator::NoteOnAboveLimit(const midievent& event, Out* out, int polyphony) {
     // The smallest keys end first.
-    const int group = perChannel ? event.Channel() : 0;
+    const int c = event.Channel();
+    const int group = perChannel ? c : 0;
     EndAbove(group, polyphonyLimit(polyphony), event, out);
-    Steal<Policy>(event, out, group);
+    Steal<Policy>(event, c, event.Data1(), event.Data2(), out, group);
 }
 
 template <int Policy, class Out>
-__attribute__((always_inline)) inline void voiceallocator::Steal(const midievent& event, Out* out, int group) {
-    const int c = event.Channel();
-    const int n = event.Data1();
-    const int v = event.Data2();
+__attribute__((always_inline)) inline void voiceallocator::Steal(const midievent& event, int c, int n, int v, Out* out,
+                                                                  int group) {
     int victimBucket;
     const int victim = VictimFor<Policy>(group, &victimBucket);
     if (victim == noEntry) {
