@@ -216,7 +216,7 @@ private:
     allocation settings;
     // The settings as bools, which the int stores of the note operations
     // cannot alias, so they stay in registers.
-    bool byNote = false, byVelocity = false, newestFirst = false, highestFirst = false;
+    bool byNote = false, byVelocity = false;
     bool perChannel = false, noteReturn = false;
     uint64_t strikes = 0;
     uint64_t strikeOf[maxEntries];  // kept with Note Return only
