@@ -509,6 +509,8 @@ void PolyphonyEngine::Read(Readings& readings)
     EngineGuard guard(*this);
     for (int index = 0; index <= kParamSustainPedal; ++index)
         readings.parameters[index] = getParameter(index);
+    for (int index = kParamStealPolicy; index <= kParamNoteReturn; ++index)
+        readings.parameters[index] = getParameter(index);
     readings.program = curProgram;
     readings.activeNotes = activeCount;
 }
