@@ -151,6 +151,26 @@ void PolyphonyEngine::DrainInput()
 midievent* PolyphonyEngine::AllocateNotes(midievent* next, midievent* end, const midievent* fullEnd, int polyphony,
                                           bool kill, uint32_t pedalsDown)
 {
+    // One loop per policy, so that each note-on runs the allocator's code
+    // for its policy alone (see voiceallocator::NoteOn).
+    switch (allocator.Settings().policy) {
+    case kova::midi::stealNewest:
+        return AllocateNotesBy<kova::midi::stealNewest>(next, end, fullEnd, polyphony, kill, pedalsDown);
+    case kova::midi::stealLowest:
+        return AllocateNotesBy<kova::midi::stealLowest>(next, end, fullEnd, polyphony, kill, pedalsDown);
+    case kova::midi::stealHighest:
+        return AllocateNotesBy<kova::midi::stealHighest>(next, end, fullEnd, polyphony, kill, pedalsDown);
+    case kova::midi::stealQuietest:
+        return AllocateNotesBy<kova::midi::stealQuietest>(next, end, fullEnd, polyphony, kill, pedalsDown);
+    default:
+        return AllocateNotesBy<kova::midi::stealOldest>(next, end, fullEnd, polyphony, kill, pedalsDown);
+    }
+}
+
+template <int Policy>
+midievent* PolyphonyEngine::AllocateNotesBy(midievent* next, midievent* end, const midievent* fullEnd,
+                                            int polyphony, bool kill, uint32_t pedalsDown)
+{
     OutputQueue::writer out(outQueue);
     for (; next != end; ++next) {
         const midievent& event = *next;
@@ -160,7 +180,12 @@ midievent* PolyphonyEngine::AllocateNotes(midievent* next, midievent* end, const
         if (kind == kova::midi::statusNoteOn && event.Data2() > 0) {
             if (next >= fullEnd)
                 continue;  // past the block's bound only note-offs are handled
-            allocator.NoteOn(event, &out, polyphony, kill);
+            if (!allocator.NoteOn<Policy>(event, &out, polyphony, kill)) {
+                // Rare: through the queue, so that the writer stays in registers.
+                out.commit();
+                allocator.NoteOnAboveLimit<Policy>(event, &outQueue, polyphony);
+                out.reload();
+            }
         } else {
             allocator.NoteOff(event, &out, pedalsDown);
         }

@@ -299,6 +299,11 @@ private:
                                                                    kova::midi::midievent* end,
                                                                    const kova::midi::midievent* fullEnd,
                                                                    int polyphony, bool kill, uint32_t pedalsDown);
+    // Its loop for one steal policy.
+    template <int Policy>
+    kova::midi::midievent* AllocateNotesBy(kova::midi::midievent* next, kova::midi::midievent* end,
+                                           const kova::midi::midievent* fullEnd, int polyphony, bool kill,
+                                           uint32_t pedalsDown);
     void HandleControlChange(const kova::midi::midievent& event);
     void HandleProgramChange(const kova::midi::midievent& event);
     void Forward(const kova::midi::midievent& event);

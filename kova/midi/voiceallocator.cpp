@@ -19,8 +19,6 @@ void voiceallocator::Arrange(const allocation& a) {
     settings = a;
     byNote = a.policy == stealLowest || a.policy == stealHighest;
     byVelocity = a.policy == stealQuietest;
-    newestFirst = a.policy == stealNewest;
-    highestFirst = a.policy == stealHighest;
     perChannel = a.perChannel;
     noteReturn = a.noteReturn;
     if (!a.noteReturn)

@@ -98,8 +98,21 @@ public:
     // A note-on with velocity above 0: a re-strike of a waiting note stops
     // it waiting, then the note is admitted, stolen for (Kill on) or
     // refused. Events go out as the plain note-on would send them.
-    template <class Out>
-    void NoteOn(const midievent& event, Out* out, int polyphony, bool kill);
+    // Policy is settings().policy, given at compile time: the note-on is
+    // the hot path, and with the policy known the search for the victim
+    // and its move in the order are a few instructions each.
+    // Returns false, having done nothing more than the re-strike check,
+    // in the rare case that Kill is on and the note's count is above the
+    // limit (it was lowered without ending notes, as by a loaded chunk):
+    // the caller then calls NoteOnAboveLimit. That one ends notes through
+    // a call out of line, and keeping it out of here lets a caller's
+    // output writer stay in registers.
+    template <int Policy, class Out>
+    bool NoteOn(const midievent& event, Out* out, int polyphony, bool kill);
+    // The rest of such a note-on: ends the notes with the smallest keys
+    // until the count is at the limit, then steals as NoteOn does.
+    template <int Policy, class Out>
+    void NoteOnAboveLimit(const midievent& event, Out* out, int polyphony);
     // A note-off (or velocity 0 note-on): ends the sounding note, marks it
     // held with its channel's bit in pedalsDown, or stops a waiting note
     // from waiting (sending nothing).
@@ -130,6 +143,15 @@ private:
     };
 
     key KeyOf(int note, int velocity, uint64_t strike) const;
+    // The bucket of a note under Policy.
+    template <int Policy>
+    static int BucketFor(int note, int velocity) {
+        if (Policy == stealLowest || Policy == stealHighest)
+            return note & 0x7F;
+        if (Policy == stealQuietest)
+            return velocity & 0x7F;
+        return 0;
+    }
     int BucketOf(int entry) const {
         if (byNote)
             return table[entry].note & 0x7F;
@@ -137,11 +159,26 @@ private:
             return table[entry].velocity & 0x7F;
         return 0;
     }
-    // The sounding note with the smallest key in the group; noEntry if none.
+    // The sounding note with the smallest key in the group under Policy;
+    // noEntry if none. It heads the list of *bucket, except with
+    // stealNewest, where it is the last of the group's one list. The
+    // bucket comes from the bitmap search: the steal needs it at once, and
+    // reading it back from bucketOf would lengthen the chain of dependent
+    // loads from one note-on to the next.
+    template <int Policy>
+    int VictimFor(int group, int* bucket) const;
+    // The same for the policy of the settings.
     int Victim(int group) const;
     // Puts the entry last in its list.
     void Link(int entry);
     void Unlink(int entry);
+    // Puts the entry last in the list of (group, bucket): the list
+    // operations of Link alone.
+    void Append(int entry, int group, int bucket);
+    // A steal's move in the order: the entry, first in the list of `from`,
+    // goes last in the list of `to`, in the same group, so its group mark
+    // and the channel count stay as they are.
+    void MoveFirst(int entry, int group, int from, int to);
     void Wait(int channel, int note, int velocity, uint64_t strike);
     void Unwait(int channel, int note);
     void Admit(int channel, int note, int velocity);
@@ -158,6 +195,16 @@ private:
     // Ends notes of the group until its count is within the limit.
     template <class Out>
     void EndAbove(int group, int limit, const midievent& tmpl, Out* out);
+    // The note of the event (c, n, v read from it) takes the entry of the
+    // group's note with the smallest key, at the limit with Kill on;
+    // refused if there is none.
+    template <int Policy, class Out>
+    void Steal(const midievent& event, int c, int n, int v, Out* out, int group);
+    // A refused note waits if notes return.
+    void Refuse(int channel, int note, int velocity) {
+        if (noteReturn)
+            Wait(channel, note, velocity, ++strikes);
+    }
     detail::indexlookup Lookup() const { return detail::indexlookup{table, tableSize, index}; }
 
     noteinfo* const table;
@@ -169,7 +216,7 @@ private:
     allocation settings;
     // The settings as bools, which the int stores of the note operations
     // cannot alias, so they stay in registers.
-    bool byNote = false, byVelocity = false, newestFirst = false, highestFirst = false;
+    bool byNote = false, byVelocity = false;
     bool perChannel = false, noteReturn = false;
     uint64_t strikes = 0;
     uint64_t strikeOf[maxEntries];  // kept with Note Return only
@@ -190,37 +237,42 @@ private:
     int returnsLeft = maxReturnsPerFlush;
 };
 
-inline int voiceallocator::Victim(int group) const {
-    const uint64_t* bits = used[group];
-    int bucket;
-    if (newestFirst)
+template <int Policy>
+inline int voiceallocator::VictimFor(int group, int* bucket) const {
+    *bucket = 0;
+    if (Policy == stealNewest)
         return tail[group][0];
-    if (highestFirst) {
+    const uint64_t* bits = used[group];
+    if (Policy == stealHighest) {
         if (bits[1] != 0)
-            bucket = 127 - __builtin_clzll(bits[1]);
+            *bucket = 127 - __builtin_clzll(bits[1]);
         else if (bits[0] != 0)
-            bucket = 63 - __builtin_clzll(bits[0]);
+            *bucket = 63 - __builtin_clzll(bits[0]);
         else
             return noEntry;
     } else {
         if (bits[0] != 0)
-            bucket = __builtin_ctzll(bits[0]);
+            *bucket = __builtin_ctzll(bits[0]);
         else if (bits[1] != 0)
-            bucket = 64 + __builtin_ctzll(bits[1]);
+            *bucket = 64 + __builtin_ctzll(bits[1]);
         else
             return noEntry;
     }
-    return head[group][bucket];
+    return head[group][*bucket];
 }
 
-inline void voiceallocator::Link(int entry) {
-    const int channel = table[entry].channel & 0x0F;
-    const int group = perChannel ? channel : 0;
-    const int bucket = BucketOf(entry);
-    groupOf[entry] = static_cast<int16_t>(group);
-    if (perChannel)
-        ++channelCount[channel];
-    bucketOf[entry] = static_cast<int16_t>(bucket);
+inline int voiceallocator::Victim(int group) const {
+    int bucket;
+    switch (settings.policy) {
+    case stealNewest: return VictimFor<stealNewest>(group, &bucket);
+    case stealLowest: return VictimFor<stealLowest>(group, &bucket);
+    case stealHighest: return VictimFor<stealHighest>(group, &bucket);
+    case stealQuietest: return VictimFor<stealQuietest>(group, &bucket);
+    default: return VictimFor<stealOldest>(group, &bucket);
+    }
+}
+
+inline void voiceallocator::Append(int entry, int group, int bucket) {
     const int last = tail[group][bucket];
     before[entry] = static_cast<int16_t>(last);
     after[entry] = noEntry;
@@ -231,6 +283,53 @@ inline void voiceallocator::Link(int entry) {
         after[last] = static_cast<int16_t>(entry);
     }
     tail[group][bucket] = static_cast<int16_t>(entry);
+}
+
+inline void voiceallocator::Link(int entry) {
+    const int channel = table[entry].channel & 0x0F;
+    const int group = perChannel ? channel : 0;
+    const int bucket = BucketOf(entry);
+    groupOf[entry] = static_cast<int16_t>(group);
+    if (perChannel)
+        ++channelCount[channel];
+    bucketOf[entry] = static_cast<int16_t>(bucket);
+    Append(entry, group, bucket);
+}
+
+inline void voiceallocator::MoveFirst(int entry, int group, int from, int to) {
+    // The group's bitmap is read once and written once. Each steal changes
+    // it (a bucket empties, another fills), the next note-on's search reads
+    // it, and two changes through memory would each wait for the last.
+    uint64_t low = used[group][0];
+    uint64_t high = used[group][1];
+    const int next = after[entry];
+    head[group][from] = static_cast<int16_t>(next);
+    if (next == noEntry) {
+        tail[group][from] = noEntry;
+        const uint64_t bit = uint64_t(1) << (from & 63);
+        if (from < 64)
+            low &= ~bit;
+        else
+            high &= ~bit;
+    } else {
+        before[next] = noEntry;
+    }
+    const int last = tail[group][to];
+    before[entry] = static_cast<int16_t>(last);
+    after[entry] = noEntry;
+    if (last == noEntry) {
+        head[group][to] = static_cast<int16_t>(entry);
+        const uint64_t bit = uint64_t(1) << (to & 63);
+        if (to < 64)
+            low |= bit;
+        else
+            high |= bit;
+    } else {
+        after[last] = static_cast<int16_t>(entry);
+    }
+    tail[group][to] = static_cast<int16_t>(entry);
+    used[group][0] = low;
+    used[group][1] = high;
 }
 
 inline void voiceallocator::Unlink(int entry) {
@@ -254,9 +353,7 @@ inline void voiceallocator::Unlink(int entry) {
 }
 
 template <class Out>
-__attribute__((noinline)) void voiceallocator::EndAbove(int group, int limit, const midievent& tmpl, Out* out) {
-    // The limit may have been lowered without ending notes (a loaded
-    // chunk): the smallest keys end first.
+void voiceallocator::EndAbove(int group, int limit, const midievent& tmpl, Out* out) {
     int victim;
     while ((perChannel ? channelCount[group] : *activeCount) > limit &&
            (victim = Victim(group)) != noEntry)
@@ -276,8 +373,8 @@ void voiceallocator::End(int entry, const midievent& tmpl, Out* out) {
         Wait(channel, note, velocity, strikeOf[entry]);
 }
 
-template <class Out>
-__attribute__((always_inline)) inline void voiceallocator::NoteOn(const midievent& event, Out* out, int polyphony, bool kill) {
+template <int Policy, class Out>
+__attribute__((always_inline)) inline bool voiceallocator::NoteOn(const midievent& event, Out* out, int polyphony, bool kill) {
     const int c = event.Channel();
     const int n = event.Data1();
     const int v = event.Data2();
@@ -296,36 +393,60 @@ __attribute__((always_inline)) inline void voiceallocator::NoteOn(const midieven
             strikeOf[sounding] = ++strikes;
         Link(sounding);
         out->push(event);
-        return;
+        return true;
     }
 
-    const int group = perChannel ? c : 0;
     const int counted = perChannel ? channelCount[c] : *activeCount;
     if (counted < limit && *activeCount < tableSize) {
         Admit(c, n, v);
         out->push(event);
-        return;
+        return true;
     }
-    int victim = noEntry;
-    if (kill && counted >= limit) {
-        if (__builtin_expect(counted > limit, 0))
-            EndAbove(group, limit, event, out);
-        victim = Victim(group);
+    if (!kill || counted < limit) {
+        // At the limit without Kill, or the table is full.
+        Refuse(c, n, v);
+        return true;
     }
+    if (__builtin_expect(counted > limit, 0))
+        return false;
+    // Two copies of the steal: without Per Channel the group is the
+    // constant 0, which takes the group's row out of every index.
+    if (perChannel)
+        Steal<Policy>(event, c, n, v, out, c);
+    else
+        Steal<Policy>(event, c, n, v, out, 0);
+    return true;
+}
+
+template <int Policy, class Out>
+__attribute__((noinline)) void voiceallocator::NoteOnAboveLimit(const midievent& event, Out* out, int polyphony) {
+    // The smallest keys end first.
+    const int c = event.Channel();
+    const int group = perChannel ? c : 0;
+    EndAbove(group, polyphonyLimit(polyphony), event, out);
+    Steal<Policy>(event, c, event.Data1(), event.Data2(), out, group);
+}
+
+template <int Policy, class Out>
+__attribute__((always_inline)) inline void voiceallocator::Steal(const midievent& event, int c, int n, int v, Out* out,
+                                                                  int group) {
+    int victimBucket;
+    const int victim = VictimFor<Policy>(group, &victimBucket);
     if (victim == noEntry) {
-        // Refused: at the limit without Kill or a note to steal, or the
-        // table is full.
-        if (noteReturn)
-            Wait(c, n, v, ++strikes);
+        // Nothing to steal: polyphony 0.
+        Refuse(c, n, v);
         return;
     }
-    // The victim's entry takes the new note, as the plain steal does.
+    // The victim's entry takes the new note, as the plain steal does. It
+    // stays in its group (the only one, or the channel of both notes), so
+    // only its place in the order changes: it leaves the head of its list
+    // for the end of the new note's list. With stealNewest the victim is
+    // already the last note of the group's one list, where the new note
+    // belongs, and nothing moves at all.
     noteinfo& entry = table[victim];
     const int oldChannel = entry.channel;
     const int oldNote = entry.note;
     const int oldVelocity = entry.velocity;
-    Unlink(victim);
-    out->pushMessage(event, statusNoteOff | oldChannel, oldNote, 0);
     if (noteReturn && (oldVelocity & noteinfo::heldByPedal) == 0)
         Wait(oldChannel, oldNote, oldVelocity & 0x7F, strikeOf[victim]);
     entry.channel = c;
@@ -336,7 +457,14 @@ __attribute__((always_inline)) inline void voiceallocator::NoteOn(const midieven
     detail::stamp(table, tableSize, victim, *ageCounter, lookup);
     if (noteReturn)
         strikeOf[victim] = ++strikes;
-    Link(victim);
+    if (Policy != stealNewest) {
+        const int bucket = BucketFor<Policy>(n, v);
+        bucketOf[victim] = static_cast<int16_t>(bucket);
+        MoveFirst(victim, group, victimBucket, bucket);
+    }
+    // The events go out last: their byte stores may alias any member, and
+    // before them the compiler can keep what it read in registers.
+    out->pushMessage(event, statusNoteOff | oldChannel, oldNote, 0);
     out->push(event);
 }
 

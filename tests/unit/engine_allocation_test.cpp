@@ -1,6 +1,7 @@
 // The allocation options: which note a steal or a lower limit ends, the
 // limit per channel, and notes that come back when a voice frees.
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 
 #include "engine_rig.h"
@@ -59,6 +60,22 @@ TEST_F(Allocation, EachPolicyEndsTheNoteWithTheSmallestKeyWhenStealingAndLowerin
             }
         }
     }
+}
+
+TEST_F(Allocation, ANoteOnAboveALoadedLowerLimitEndsTheSmallestKeysThenSteals) {
+    SetPolyphony(8);
+    engine->setParameter(kParamKill, 1.0f);
+    Options(3);
+    Block({On(0, 60), On(0, 64), On(0, 50), On(0, 62)});
+    // A limit loaded lower ends no note until the next note-on.
+    std::vector<unsigned char> bank = Bank();
+    const int32_t two = 2;
+    std::memcpy(bank.data() + offsetof(VSTPluginProgram, polyphony), &two, sizeof two);
+    LoadBank(bank);
+    EXPECT_TRUE(Block().empty());
+    EXPECT_EQ(Block({On(0, 70, 100, 6)}), (std::vector<Msg>{{0x80, 64, 0, 6}, {0x80, 62, 0, 6}, {0x80, 60, 0, 6},
+                                                             {0x90, 70, 100, 6}}));
+    EXPECT_EQ(Active(), 2);
 }
 
 TEST_F(Allocation, PerChannelAdmitsAndStealsWithinTheChannel) {
