@@ -153,7 +153,7 @@ midievent* PolyphonyEngine::AllocateNotes(midievent* next, midievent* end, const
 {
     // One loop per policy, so that each note-on runs the allocator's code
     // for its policy alone (see voiceallocator::NoteOn).
-    switch (allocator.Settings().policy) {
+    switch (allocator->Settings().policy) {
     case kova::midi::stealNewest:
         return AllocateNotesBy<kova::midi::stealNewest>(next, end, fullEnd, polyphony, kill, pedalsDown);
     case kova::midi::stealLowest:
@@ -180,19 +180,19 @@ midievent* PolyphonyEngine::AllocateNotesBy(midievent* next, midievent* end, con
         if (kind == kova::midi::statusNoteOn && event.Data2() > 0) {
             if (next >= fullEnd)
                 continue;  // past the block's bound only note-offs are handled
-            if (!allocator.NoteOn<Policy>(event, &out, polyphony, kill)) {
+            if (!allocator->NoteOn<Policy>(event, &out, polyphony, kill)) {
                 // Rare: through the queue, so that the writer stays in registers.
                 out.commit();
-                allocator.NoteOnAboveLimit<Policy>(event, &outQueue, polyphony);
+                allocator->NoteOnAboveLimit<Policy>(event, &outQueue, polyphony);
                 out.reload();
             }
         } else {
-            allocator.NoteOff(event, &out, pedalsDown);
+            allocator->NoteOff(event, &out, pedalsDown);
         }
-        if (allocator.HasRoom(polyphony)) {
+        if (allocator->HasRoom(polyphony)) {
             // Rare: through the queue, so that the writer stays in registers.
             out.commit();
-            allocator.ReturnNotes(polyphony, &outQueue, event.deltaFrames);
+            allocator->ReturnNotes(polyphony, &outQueue, event.deltaFrames);
             out.reload();
         }
     }
@@ -248,7 +248,7 @@ void PolyphonyEngine::HandleControlChange(const midievent& event)
         // receiver that ignores the controller is silenced too. The pedal
         // stays as it is. The channel's waiting notes are forgotten first.
         if (allocating)
-            allocator.ForgetChannel(channel);
+            allocator->ForgetChannel(channel);
         kova::midi::endChannelNotes(channel, event, &outQueue, activeNotes, &activeCount, noteIndex);
         NotesEndedElsewhere();
     } else if (cc == kova::midi::ccSustainPedal && Current().sustainPedal) {
@@ -296,7 +296,7 @@ void PolyphonyEngine::suspend()
     pedals.Clear();
     learnMode = false;
     // Waiting notes are forgotten; the allocator takes up the empty table.
-    allocator.ForgetAll();
+    allocator->ForgetAll();
     allocating = false;
     returnsHeldBack.store(false, std::memory_order_relaxed);
     ArrangeAllocation();
@@ -308,7 +308,7 @@ void PolyphonyEngine::LowerLimit(int oldPolyphony, bool perChannelWentOff)
     if (polyphony >= oldPolyphony && !perChannelWentOff)
         return;
     if (allocating)
-        allocator.Lower(polyphony, &outQueue, ownEventsAt);
+        allocator->Lower(polyphony, &outQueue, ownEventsAt);
     else if (polyphony < activeCount)
         kova::midi::endNotesAbove(polyphony, &outQueue, activeNotes, &activeCount, noteIndex, ownEventsAt);
 }
@@ -323,22 +323,22 @@ void PolyphonyEngine::ArrangeAllocation()
     if (settings.Plain()) {
         if (allocating) {
             // The plain operations find the oldest note by the index's order.
-            allocator.ForgetAll();
+            allocator->ForgetAll();
             noteIndex.Rebuild(activeNotes, kTableSize);
         }
         allocating = false;
         return;
     }
-    if (!allocating || !(allocator.Settings() == settings))
-        allocator.Arrange(settings);
+    if (!allocating || !(allocator->Settings() == settings))
+        allocator->Arrange(settings);
     allocating = true;
 }
 
 void PolyphonyEngine::ReturnWaitingNotes()
 {
     const int polyphony = Current().polyphony;
-    if (allocating && allocator.HasRoom(polyphony))
-        allocator.ReturnNotes(polyphony, &outQueue, ownEventsAt);
+    if (allocating && allocator->HasRoom(polyphony))
+        allocator->ReturnNotes(polyphony, &outQueue, ownEventsAt);
 }
 
 void PolyphonyEngine::ReleasePedalsUnlessOn()

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 #include "kova/midi/midievent.h"
 #include "kova/midi/midiqueue.h"
@@ -88,7 +89,6 @@ public:
     using OutputQueue = kova::midi::midiqueue<kOutQueueSize>;
 
     PolyphonyEngine() = default;
-    ~PolyphonyEngine() { delete &allocator; }
     PolyphonyEngine(const PolyphonyEngine&) = delete;
     PolyphonyEngine& operator=(const PolyphonyEngine&) = delete;
 
@@ -287,8 +287,8 @@ private:
     {
         panicQueued = false;
         inputsSinceFlush = 0;
-        allocator.NewFlush();
-        returnsHeldBack.store(allocating && allocator.HasRoom(Current().polyphony), std::memory_order_relaxed);
+        allocator->NewFlush();
+        returnsHeldBack.store(allocating && allocator->HasRoom(Current().polyphony), std::memory_order_relaxed);
     }
 
     void DrainInput();
@@ -321,7 +321,7 @@ private:
     void NotesEndedElsewhere()
     {
         if (allocating)
-            allocator.DropEnded();
+            allocator->DropEnded();
     }
     // With the current program's pedal option off: ends every note a pedal
     // holds and lifts the pedals.
@@ -378,6 +378,6 @@ private:
 
     // Steal policy, Per Channel and Note Return (see allocating). Its 17 KB
     // live apart, so that the engine's own layout stays compact.
-    kova::midi::voiceallocator& allocator =
-        *new kova::midi::voiceallocator(activeNotes, kTableSize, &activeCount, &ageCounter, &noteIndex);
+    const std::unique_ptr<kova::midi::voiceallocator> allocator = std::make_unique<kova::midi::voiceallocator>(
+        activeNotes, kTableSize, &activeCount, &ageCounter, &noteIndex);
 };

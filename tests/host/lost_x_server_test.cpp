@@ -2,6 +2,7 @@
 // editor is open on it: the host process lives and the engine goes on
 // limiting.
 #include "fake_host.h"
+#include "host_events.h"
 
 #include <gtest/gtest.h>
 
@@ -15,30 +16,12 @@
 
 namespace {
 
-VstMidiEvent Midi(int status, int key, int velocity)
-{
-    VstMidiEvent event{};
-    event.type = kVstMidiType;
-    event.byteSize = sizeof(VstMidiEvent);
-    event.midiData[0] = (char)status;
-    event.midiData[1] = (char)key;
-    event.midiData[2] = (char)velocity;
-    return event;
-}
-
 // One block of events through the plug-in; returns what it sent the host.
 std::vector<int> Block(AEffect* effect, FakeHost& host, std::vector<VstMidiEvent> midi)
 {
-    struct {
-        VstInt32 numEvents;
-        VstIntPtr reserved;
-        VstEvent* events[8];
-    } block{};
-    block.numEvents = (VstInt32)midi.size();
-    for (size_t i = 0; i < midi.size(); ++i)
-        block.events[i] = (VstEvent*)&midi[i];
+    EventBlock block(std::move(midi));
     host.events.clear();
-    effect->dispatcher(effect, effProcessEvents, 0, 0, &block, 0);
+    effect->dispatcher(effect, effProcessEvents, 0, 0, block.Get(), 0);
     std::vector<float> in(64, 0.0f), out0(64), out1(64);
     float* inputs[2] = {in.data(), in.data()};
     float* outputs[2] = {out0.data(), out1.data()};
